@@ -1,0 +1,44 @@
+#pragma once
+// An in-memory desktop behind the window-system seam, for tests and benchmarks on the
+// native build: top-level windows with titles, a log of every close request, and
+// windows that close on request, refuse, hang, or vanish in the middle of a sweep.
+#include "platform/Window.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class OnClose {
+    Close,   // the window goes away
+    Refuse,  // the program keeps the window (its user said "no" to "save changes?")
+    Hang,    // the program never answers: RequestClose reports it as given up
+};
+
+struct ErrorBox {
+    std::wstring caption;
+    std::wstring text;
+    std::string path;
+};
+
+// Forgets every window, close request and error box.
+void FakeReset();
+
+// Adds a top-level window at the end of the enumeration order.
+HWND FakeAddWindow(const std::string& title, OnClose onClose = OnClose::Close);
+
+// Runs the action inside the next close request the window receives, before the
+// window itself reacts (to close other windows mid-sweep, or rename this one).
+void FakeOnCloseRequest(HWND window, std::function<void()> action);
+
+void FakeCloseWindow(HWND window);
+void FakeSetTitle(HWND window, const std::string& title);
+bool FakeIsOpen(HWND window);
+
+// Close requests received by one window, and by all windows in the order sent.
+int FakeCloseRequests(HWND window);
+const std::vector<HWND>& FakeCloseLog();
+
+// Number of title reads since the last reset.
+long FakeTitleReads();
+
+const std::vector<ErrorBox>& FakeErrorBoxes();
