@@ -39,6 +39,7 @@ int AddRule(const ConfigLine& line, char* content, int last, int defaultMethod)
 {
     int method = defaultMethod;
     int length = line.length;
+    int nameLength = length;
     // "Name :1": the second-to-last character marks a method suffix, and the character
     // before the colon separates it from the name.
     if (length >= 2 && content[length - 2] == ':') {
@@ -47,7 +48,7 @@ int AddRule(const ConfigLine& line, char* content, int last, int defaultMethod)
             return last;
         }
         method = ParseNumber(content + length - 1);
-        content[length - 3] = '\0';
+        nameLength = length - 3;
     }
     if (last + 1 >= ruleCapacity) {
         Report(ConfigEvent::RuleDropped, line, 0);
@@ -57,8 +58,13 @@ int AddRule(const ConfigLine& line, char* content, int last, int defaultMethod)
         }
         return last;
     }
+    // The name ends where the suffix begins only while it is copied: the observer is
+    // shown the line as read.
+    char separator = content[nameLength];
+    content[nameLength] = '\0';
     rules[last + 1].SetMethod(method);
     rules[last + 1].SetName(content);
+    content[nameLength] = separator;
     Report(ConfigEvent::RuleAdded, line, last + 1);
     return last + 1;
 }

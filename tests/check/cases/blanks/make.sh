@@ -1,0 +1,1 @@
+printf 'METHOD=1\nEditor \nChess\t\n # comment\nCalc  :1\nDesk\n' > pyxen.cfg

@@ -1,0 +1,28 @@
+#!/bin/bash
+# Runs pyxen-check in a fresh copy of one case folder and compares what it printed, and
+# its exit status, with the folder's expected.txt.
+#
+#   run-case.sh PYXEN_CHECK CASE_DIR WORK_DIR
+#
+# A case folder holds pyxen.cfg and any program lists, or make.sh to write files whose
+# bytes a text file can't keep (trailing blanks, CRs, long lines); args holds the
+# command line when it isn't the default one.
+set -u
+tool=$1
+case=$2
+work=$3
+
+rm -rf "$work"
+mkdir -p "$work"
+cp -R "$case"/. "$work"/
+cd "$work" || exit 1
+if [ -f make.sh ]; then
+    bash make.sh || exit 1
+fi
+args=()
+if [ -f args ]; then
+    read -r -a args < args
+fi
+"$tool" "${args[@]}" > actual.txt 2>&1
+echo "exit $?" >> actual.txt
+diff -u expected.txt actual.txt

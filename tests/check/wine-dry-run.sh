@@ -1,0 +1,114 @@
+#!/bin/bash
+# End to end under Wine: the windows that pyxen-check --windows names are exactly the
+# windows that pyxen.exe, given the same settings, then asks to close.
+#
+#   wine-dry-run.sh WINDOWS_BUILD_DIR WORK_DIR
+set -u
+windowsDir=$(cd "$1" && pwd) || exit 1
+work=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../wine/wine-env.sh"
+# Titles in the report are Shift JIS bytes: the text tools here must take bytes as bytes.
+export LC_ALL=C
+
+checkExe=$windowsDir/tools/pyxen-check/pyxen-check.exe
+pyxenExe=$windowsDir/host/pyxen.exe
+testwinExe=$windowsDir/tools/testwin/testwin.exe
+for exe in "$checkExe" "$pyxenExe" "$testwinExe"; do
+    [ -f "$exe" ] || { echo "missing $exe: build the Windows tree first"; exit 1; }
+done
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# The bytes of a title in code page 932, written as pyxen-check writes them.
+escape() {
+    local hex
+    printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -s ' ' '\n' |
+        while read -r hex; do
+            [ -n "$hex" ] || continue
+            local byte=$((16#$hex))
+            if ((byte < 0x20 || byte >= 0x7f || byte == 0x5c || byte == 0x22)); then
+                printf '\\x%s' "${hex^^}"
+            else
+                printf "\\x$hex"
+            fi
+        done
+}
+
+# wait_for FILE PATTERN SECONDS
+wait_for() {
+    local i
+    for i in $(seq $(($3 * 10))); do
+        grep -q -- "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+rm -rf "$work"
+mkdir -p "$work/run"
+wine_env_start "$work/env" || { echo "cannot start Xvfb and Wine"; exit 1; }
+cd "$work/run" || exit 1
+
+# Rules in code page 932, like the titles they are to match:
+# "メモ帳" is \x83\x81\x83\x82\x92\xA0.
+printf 'INTER=300\nMETHOD=1\nPyxen Target\nExact One :0\n\x83\x81\x83\x82\x92\xa0 :1\n' > pyxen.cfg
+titles=("Pyxen Target A" "Exact One" "Exact One more" "Bystander" "Pyxen Target refusing"
+        "メモ帳 - 練習" "")
+expectedNamed="0 1 4 5"
+
+: > report.txt
+wine_bg testwinPid "$testwinExe" --report 'report.txt' --refuse 4 --exit-after 180000 "${titles[@]}"
+wait_for report.txt '^ready' 60 || { fail "testwin never reported ready"; exit 1; }
+
+wine "$checkExe" --windows > dry-run.txt 2>&1
+status=$?
+tr -d '\r' < dry-run.txt > dry-run.lf
+cat dry-run.lf
+[ "$status" -eq 0 ] || fail "pyxen-check --windows exited with $status, expected 0"
+
+named=()
+while IFS= read -r title; do
+    named+=("$title")
+done < <(sed -n 's/^  0x[0-9A-F]* "\(.*\)": rules\{0,1\} [0-9 ]*$/\1/p' dry-run.lf)
+
+namedIndices=()
+for title in "${named[@]}"; do
+    found=""
+    for i in "${!titles[@]}"; do
+        [ "$(escape "${titles[$i]}")" == "$title" ] && found=$i
+    done
+    if [ -n "$found" ]; then
+        namedIndices+=("$found")
+    else
+        fail "the dry run names \"$title\", which is no test window"
+    fi
+done
+namedSet=$(printf '%s\n' "${namedIndices[@]}" | sort -n | tr '\n' ' ' | sed 's/ $//')
+[ "$namedSet" == "$expectedNamed" ] ||
+    fail "the dry run names windows '$namedSet', expected '$expectedNamed'"
+grep -q '^close ' report.txt && fail "the dry run sent a close request"
+
+wine_bg pyxenPid "$pyxenExe"
+for i in 0 1 5; do
+    wait_for report.txt "^gone $i\$" 30 || fail "window $i was not closed within 30 s"
+done
+wait_for report.txt '^close 4 ' 30 || fail "window 4 got no close request within 30 s"
+# Several more sweeps, so that a window pyxen.exe would wrongly close has had its chance.
+sleep 2
+
+closedSet=$(sed -n 's/^close \([0-9]*\) .*$/\1/p' report.txt | sort -n -u | tr '\n' ' ' |
+            sed 's/ $//')
+echo "dry run named: $namedSet; pyxen.exe asked to close: $closedSet"
+[ "$closedSet" == "$namedSet" ] ||
+    fail "pyxen.exe asked windows '$closedSet' to close, the dry run named '$namedSet'"
+
+if [ "$failures" -gt 0 ]; then
+    echo "FAILED: $failures check(s)"
+    exit 1
+fi
+echo "all checks passed"
