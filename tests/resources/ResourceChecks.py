@@ -1,0 +1,248 @@
+"""What pyxen.exe must carry, checked from outside the file.
+
+Each check takes the file's bytes (and what PeFile read from them) and returns a list
+of problems in words; an empty list means the check passed.
+"""
+import struct
+import xml.etree.ElementTree as ElementTree
+
+from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, PeError, ReadPe
+
+IMAGE_FILE_MACHINE_I386 = 0x14C
+IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+LANGUAGE_JAPANESE = 0x411
+PROGRAM_ICON = 101
+ABSENT_CLASS_ICON = 32512
+SIZE_LIMIT = 100 * 1024
+
+# DLLs every Windows installation has; anything else (the MinGW runtime DLLs above
+# all) would have to be shipped beside pyxen.exe.
+SYSTEM_DLLS = {
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll",
+    "shell32.dll", "ole32.dll", "oleaut32.dll", "comctl32.dll", "ntdll.dll",
+    "shlwapi.dll", "version.dll", "ws2_32.dll", "winmm.dll", "comdlg32.dll",
+}
+
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Vista",
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "7",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}": "8",
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}": "8.1",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}": "10 and 11",
+}
+
+
+def CheckHeaders(image, pe):
+    problems = []
+    if pe.machine != IMAGE_FILE_MACHINE_I386:
+        problems.append(f"machine {pe.machine:#x}, not i386")
+    if pe.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
+        problems.append(f"subsystem {pe.subsystem}, not the Windows GUI (2)")
+    if len(image) >= SIZE_LIMIT:
+        problems.append(f"size {len(image)} bytes, not under {SIZE_LIMIT}")
+    return problems
+
+
+def CheckImports(image, pe):
+    if not pe.imports:
+        return ["imports no DLL at all: not a linked Win32 program"]
+    return [f"imports {entry.name}, which is not a Windows system DLL"
+            for entry in pe.imports if entry.name.lower() not in SYSTEM_DLLS]
+
+
+def DecodeIcon(image):
+    """The pixels of a 4-bit icon image as rows of (red, green, blue), or None
+    where the AND mask makes the pixel transparent; top row first."""
+    size, width, doubleHeight, planes, bits = struct.unpack_from("<IiiHH", image, 0)
+    if (size, width, doubleHeight, planes, bits) != (40, 32, 64, 1, 4):
+        raise PeError(f"icon image header {size, width, doubleHeight, planes, bits}, "
+                      "not a 32 x 32 image in 4 bits per pixel")
+    palette = [struct.unpack_from("<BBB", image, 40 + 4 * i)[::-1] for i in range(16)]
+    colourAt = 40 + 64
+    maskAt = colourAt + 32 * 16
+    if len(image) < maskAt + 32 * 4:
+        raise PeError("icon image shorter than its pixels and mask")
+    rows = []
+    for y in range(32):
+        stored = 31 - y  # bottom-up
+        row = []
+        for x in range(32):
+            byte = image[colourAt + stored * 16 + x // 2]
+            colour = palette[byte >> 4 if x % 2 == 0 else byte & 15]
+            transparent = image[maskAt + stored * 4 + x // 8] >> (7 - x % 8) & 1
+            row.append(None if transparent else colour)
+        rows.append(row)
+    return rows
+
+
+def IsRed(pixel):
+    return pixel is not None and pixel[0] >= 0x80 and pixel[1] <= 0x40 and pixel[2] <= 0x40
+
+
+def CheckCrossPicture(pixels):
+    problems = []
+    for i in range(2, 30):
+        for x, y in ((i, i), (31 - i, i)):
+            if not IsRed(pixels[y][x]):
+                problems.append(f"icon pixel ({x},{y}) on a diagonal is {pixels[y][x]}, not red")
+    # The four areas between the arms, along each edge and a little inside.
+    samples = [(x, y) for x in (10, 15, 16, 21) for y in (0, 3)]
+    for x, y in samples:
+        for px, py in ((x, y), (x, 31 - y), (y, x), (31 - y, x)):
+            if pixels[py][px] is not None:
+                problems.append(f"icon pixel ({px},{py}) between the arms is not transparent")
+    for y, row in enumerate(pixels):
+        for x, pixel in enumerate(row):
+            if pixel is not None and not (pixel[0] >= 0x80 and pixel[0] > 2 * max(pixel[1:])):
+                problems.append(f"icon pixel ({x},{y}) is {pixel}, not a red")
+    return problems[:10]
+
+
+def CheckIcon(image, pe):
+    problems = []
+    groups = pe.Find(RT_GROUP_ICON)
+    if [(g.name, g.language) for g in groups] != [(PROGRAM_ICON, LANGUAGE_JAPANESE)]:
+        problems.append("icon groups are " + str([(g.name, hex(g.language)) for g in groups])
+                        + f", not exactly {PROGRAM_ICON} in language {LANGUAGE_JAPANESE:#x}")
+    if pe.Find(RT_GROUP_ICON, ABSENT_CLASS_ICON) or pe.Find(RT_ICON, ABSENT_CLASS_ICON):
+        problems.append(f"icon {ABSENT_CLASS_ICON} is present; the window class must not find it")
+    icons = pe.Find(RT_ICON)
+    if len(icons) != 1:
+        problems.append(f"{len(icons)} icon images, not exactly one")
+    group = pe.Find(RT_GROUP_ICON, PROGRAM_ICON)
+    if not group:
+        return problems
+    directory = group[0].Data(image)
+    reserved, type, count = struct.unpack_from("<HHH", directory, 0)
+    if (reserved, type, count) != (0, 1, 1):
+        return problems + [f"icon group {PROGRAM_ICON} holds {count} images, not one"]
+    width, height, colours, _, planes, bits, _, iconId = struct.unpack_from(
+        "<BBBBHHIH", directory, 6)
+    if (width, height, colours, planes, bits) != (32, 32, 16, 1, 4):
+        problems.append(f"icon group entry {width}x{height}, {colours} colours, "
+                        f"{bits} bits per pixel: not 32x32 in 16 colours")
+    images = pe.Find(RT_ICON, iconId)
+    if not images:
+        return problems + [f"icon image {iconId} named by group {PROGRAM_ICON} is missing"]
+    if images[0].language != LANGUAGE_JAPANESE:
+        problems.append(f"icon image {iconId} in language {images[0].language:#x}")
+    try:
+        pixels = DecodeIcon(images[0].Data(image))
+    except (PeError, struct.error) as error:
+        return problems + [str(error)]
+    return problems + CheckCrossPicture(pixels)
+
+
+def ReadVersionNode(data, offset):
+    """One node of a version block: (key, value bytes, value type, children)."""
+    length, valueLength, valueType = struct.unpack_from("<HHH", data, offset)
+    end = offset + length
+    at = offset + 6
+    keyEnd = at
+    while data[keyEnd:keyEnd + 2] != b"\0\0":
+        keyEnd += 2
+    key = data[at:keyEnd].decode("utf-16-le")
+    at = (keyEnd + 2 + 3) & ~3
+    valueSize = valueLength * 2 if valueType == 1 else valueLength
+    value = data[at:at + valueSize]
+    at = (at + valueSize + 3) & ~3
+    children = []
+    while at < end:
+        child = ReadVersionNode(data, at)
+        children.append(child[:4])
+        at = (at + child[4] + 3) & ~3
+    return key, value, valueType, children, length
+
+
+def VersionText(value):
+    return value.decode("utf-16-le").rstrip("\0")
+
+
+def CheckVersion(image, pe, version):
+    blocks = pe.Find(RT_VERSION)
+    if len(blocks) != 1:
+        return [f"{len(blocks)} version blocks, not one"]
+    problems = []
+    if blocks[0].language != LANGUAGE_JAPANESE:
+        problems.append(f"version block in language {blocks[0].language:#x}")
+    try:
+        key, fixed, _, children, _ = ReadVersionNode(blocks[0].Data(image), 0)
+    except (struct.error, UnicodeDecodeError) as error:
+        return problems + [f"version block unreadable: {error}"]
+    if key != "VS_VERSION_INFO" or len(fixed) < 52:
+        return problems + ["version block without VS_VERSION_INFO and its fixed part"]
+    signature, _, fileHigh, fileLow, productHigh, productLow = struct.unpack_from(
+        "<IIIIII", fixed, 0)
+    numbers = [int(part) for part in version.split(".")] + [0] * 4
+    wanted = (numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3])
+    if signature != 0xFEEF04BD:
+        problems.append("fixed file information without its signature")
+    if (fileHigh, fileLow) != wanted or (productHigh, productLow) != wanted:
+        problems.append(f"fixed file and product versions are not {version}")
+    tables = {}
+    translation = None
+    for childKey, _, _, grandChildren in children:
+        if childKey == "StringFileInfo":
+            for tableKey, _, _, strings in grandChildren:
+                tables[tableKey] = {name: VersionText(value) for name, value, _, _ in strings}
+        elif childKey == "VarFileInfo":
+            for name, value, _, _ in grandChildren:
+                if name == "Translation":
+                    translation = value
+    if list(tables) != ["041104B0"]:
+        return problems + [f"string tables {list(tables)}, not exactly 041104B0"]
+    strings = tables["041104B0"]
+    for name, expected in (("ProductName", "Pyxen"), ("FileVersion", version),
+                           ("ProductVersion", version)):
+        if strings.get(name) != expected:
+            problems.append(f"{name} is {strings.get(name)!r}, not {expected!r}")
+    if not strings.get("FileDescription"):
+        problems.append("no FileDescription")
+    if translation != struct.pack("<HH", LANGUAGE_JAPANESE, 1200):
+        problems.append(f"Translation is {translation!r}, not 0x0411 1200")
+    return problems
+
+
+def LocalName(tag):
+    return tag.rsplit("}", 1)[-1]
+
+
+def CheckManifestText(text):
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as error:
+        return [f"manifest is not well-formed XML: {error}"]
+    problems = []
+    elements = list(root.iter())
+    levels = [e.get("level") for e in elements
+              if LocalName(e.tag) == "requestedExecutionLevel"]
+    if levels != ["asInvoker"]:
+        problems.append(f"requested execution levels {levels}, not just asInvoker")
+    if any(LocalName(e.tag) == "activeCodePage" for e in elements):
+        problems.append("manifest sets activeCodePage: GetWindowTextA would return other bytes")
+    found = {e.get("Id", "").lower() for e in elements if LocalName(e.tag) == "supportedOS"}
+    for guid, name in SUPPORTED_OS.items():
+        if guid not in found:
+            problems.append(f"manifest does not name Windows {name} as supported")
+    return problems
+
+
+def CheckManifest(image, pe):
+    manifests = pe.Find(RT_MANIFEST)
+    if [m.name for m in manifests] != [1]:
+        return [f"manifests {[m.name for m in manifests]}, not exactly number 1"]
+    return CheckManifestText(manifests[0].Data(image))
+
+
+def CheckAll(image, version):
+    """Every problem found in the file, each prefixed by the check that found it."""
+    try:
+        pe = ReadPe(image)
+    except (PeError, ValueError) as error:
+        return [f"file: {error}"]
+    problems = []
+    for name, check in (("headers", CheckHeaders), ("imports", CheckImports),
+                        ("icon", CheckIcon), ("manifest", CheckManifest)):
+        problems += [f"{name}: {p}" for p in check(image, pe)]
+    problems += [f"version: {p}" for p in CheckVersion(image, pe, version)]
+    return problems

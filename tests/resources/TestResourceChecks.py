@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Damages copies of the real pyxen.exe in one place each and expects the checks to
+name exactly that damage: a check that passes a broken file would hide a fault.
+
+    TestResourceChecks.py PYXEN_EXE VERSION
+"""
+import struct
+import sys
+import unittest
+
+from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, ReadPe
+from ResourceChecks import CheckAll, CheckManifestText
+
+exePath = None
+version = None
+
+
+class Damage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        with open(exePath, "rb") as file:
+            cls.original = file.read()
+        cls.pe = ReadPe(cls.original)
+
+    def setUp(self):
+        self.image = bytearray(self.original)
+
+    def Resource(self, type):
+        return self.pe.Find(type)[0]
+
+    def Write(self, offset, format, *values):
+        struct.pack_into(format, self.image, offset, *values)
+
+    def AssertOnlyProblems(self, *prefixes, version=None):
+        problems = CheckAll(bytes(self.image), version or globals()["version"])
+        self.assertTrue(problems, "the damage went unnoticed")
+        for problem in problems:
+            self.assertTrue(problem.startswith(prefixes), problem)
+
+
+class HeaderAndImportChecks(Damage):
+    def test_the_real_file_passes(self):
+        self.assertEqual(CheckAll(self.original, version), [])
+
+    def test_console_subsystem_is_noticed(self):
+        self.Write(self.pe.subsystemOffset, "<H", 3)
+        self.AssertOnlyProblems("headers: subsystem 3")
+
+    def test_a_runtime_dll_import_is_noticed(self):
+        entry = self.pe.imports[0]
+        fake = (b"libgcc" + b"_" * 32)[:len(entry.name) - 4] + b".dll"
+        self.image[entry.offset:entry.offset + len(fake)] = fake
+        self.AssertOnlyProblems("imports: imports libgcc")
+
+    def test_a_file_over_the_size_limit_is_noticed(self):
+        self.image += bytes(100 * 1024)
+        self.AssertOnlyProblems("headers: size")
+
+    def test_a_file_that_is_no_program_is_reported_not_crashed_on(self):
+        self.image[0:2] = b"ZM"
+        self.AssertOnlyProblems("file: no MZ header")
+
+
+class IconChecks(Damage):
+    def IconPixelMaskByte(self, x, y):
+        icon = self.Resource(RT_ICON)
+        return icon.offset + 40 + 64 + 32 * 16 + (31 - y) * 4 + x // 8
+
+    def test_an_english_icon_group_is_noticed(self):
+        self.Write(self.Resource(RT_GROUP_ICON).languageEntry, "<I", 0x409)
+        self.AssertOnlyProblems("icon: icon groups are [(101, '0x409')]")
+
+    def test_icon_32512_is_noticed(self):
+        self.Write(self.Resource(RT_GROUP_ICON).nameEntry, "<I", 32512)
+        problems = CheckAll(bytes(self.image), version)
+        self.assertTrue(any("icon 32512 is present" in p for p in problems), problems)
+
+    def test_a_transparent_pixel_on_a_diagonal_is_noticed(self):
+        self.image[self.IconPixelMaskByte(10, 10)] |= 0x80 >> 10 % 8
+        self.AssertOnlyProblems("icon: icon pixel (10,10) on a diagonal")
+
+    def test_an_opaque_pixel_between_the_arms_is_noticed(self):
+        self.image[self.IconPixelMaskByte(16, 3)] &= ~(0x80 >> 16 % 8) & 0xFF
+        self.AssertOnlyProblems("icon: icon pixel (16,3) between the arms",
+                                "icon: icon pixel (16,3) is (0, 0, 0), not a red")
+
+    def test_a_blue_palette_is_noticed(self):
+        icon = self.Resource(RT_ICON)
+        for entry in range(16):
+            self.Write(icon.offset + 40 + 4 * entry, "<BBBB", 0xFF, 0, 0, 0)
+        self.AssertOnlyProblems("icon: icon pixel")
+
+    def test_a_256_colour_group_entry_is_noticed(self):
+        self.Write(self.Resource(RT_GROUP_ICON).offset + 6 + 2, "<B", 0)
+        self.AssertOnlyProblems("icon: icon group entry 32x32, 0 colours")
+
+
+class VersionChecks(Damage):
+    def test_an_english_string_table_is_noticed(self):
+        block = self.Resource(RT_VERSION)
+        data = bytes(self.image[block.offset:block.offset + block.size])
+        at = block.offset + data.index("041104B0".encode("utf-16-le"))
+        self.image[at:at + 16] = "040904B0".encode("utf-16-le")
+        self.AssertOnlyProblems("version: string tables ['040904B0']")
+
+    def test_another_translation_is_noticed(self):
+        block = self.Resource(RT_VERSION)
+        data = bytes(self.image[block.offset:block.offset + block.size])
+        at = block.offset + data.index(struct.pack("<HH", 0x411, 1200))
+        self.Write(at, "<HH", 0x409, 1252)
+        self.AssertOnlyProblems("version: Translation")
+
+    def test_a_version_other_than_the_project_version_is_noticed(self):
+        self.AssertOnlyProblems("version: fixed file and product versions",
+                                "version: FileVersion", "version: ProductVersion",
+                                version="9.8.7")
+
+
+class ManifestChecks(Damage):
+    def ManifestText(self):
+        manifest = self.Resource(RT_MANIFEST)
+        return bytes(self.image[manifest.offset:manifest.offset + manifest.size]).decode()
+
+    def test_utf8_as_the_process_code_page_is_noticed(self):
+        text = self.ManifestText().replace("</assembly>", """
+  <application xmlns="urn:schemas-microsoft-com:asm.v3">
+    <windowsSettings>
+      <activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings"
+        >UTF-8</activeCodePage>
+    </windowsSettings>
+  </application>
+</assembly>""")
+        self.assertEqual(len(CheckManifestText(text)), 1)
+        self.assertIn("activeCodePage", CheckManifestText(text)[0])
+
+    def test_a_raised_execution_level_is_noticed(self):
+        text = self.ManifestText().replace('"asInvoker"', '"requireAdministrator"')
+        self.assertEqual(CheckManifestText(text),
+                         ["requested execution levels ['requireAdministrator'], "
+                          "not just asInvoker"])
+
+    def test_a_missing_windows_10_entry_is_noticed(self):
+        text = self.ManifestText().replace("8e0f7a12", "00000000")
+        self.assertEqual(CheckManifestText(text),
+                         ["manifest does not name Windows 10 and 11 as supported"])
+
+    def test_a_broken_manifest_in_the_file_is_noticed(self):
+        manifest = self.Resource(RT_MANIFEST)
+        at = bytes(self.image).index(b"<assembly", manifest.offset)
+        self.image[at] = ord("{")
+        self.AssertOnlyProblems("manifest: manifest is not well-formed XML")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        sys.exit("usage: TestResourceChecks.py PYXEN_EXE VERSION [unittest options]")
+    exePath, version = sys.argv[1], sys.argv[2]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:], verbosity=1)
