@@ -17,7 +17,15 @@ const int nameSize = 250;
 struct WindowTitle {
     char text[titleSize];
     int length;
+    // Which pairs of adjacent bytes occur in text, hashed to 256 bits: a Contains test
+    // whose first two bytes are not in the set fails without scanning. ReadTitle fills it.
+    unsigned int pairs[8];
 };
+
+inline unsigned PairHash(unsigned char first, unsigned char second)
+{
+    return (first * 37u + second) & 255u;
+}
 
 void ReadTitle(HWND window, WindowTitle& title);
 

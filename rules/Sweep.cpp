@@ -3,6 +3,13 @@
 void ReadTitle(HWND window, WindowTitle& title)
 {
     title.length = ReadWindowTitle(window, title.text, titleSize);
+    for (unsigned int& word : title.pairs)
+        word = 0;
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(title.text);
+    for (int i = 0; i + 1 < title.length; ++i) {
+        unsigned hash = PairHash(text[i], text[i + 1]);
+        title.pairs[hash >> 5] |= 1u << (hash & 31);
+    }
 }
 
 bool Rule::CloseIfMatch(HWND window, WindowTitle& title) const

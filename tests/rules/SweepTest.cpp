@@ -1,0 +1,334 @@
+// The sweep's order and repetition rules on the in-memory desktop: which windows are
+// asked to close, how often, in which order, and how often their titles are read.
+#include "tests/rules/RuleTable.h"
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using SweepTest = RuleTableTest;
+
+TEST_F(SweepTest, NoRuleVisitsNothingAndReadsNoTitle)
+{
+    // Rule 0 would match everything, but lastRule says the table is empty.
+    rules[0].SetMethod(Contains);
+    rules[0].SetName("");
+    lastRule = -1;
+    HWND window = FakeAddWindow("Editor");
+    FakeAddWindow("Untitled - Editor");
+    Sweep();
+    EXPECT_TRUE(FakeCloseLog().empty());
+    EXPECT_TRUE(FakeIsOpen(window));
+    EXPECT_EQ(0, FakeTitleReads());
+}
+
+TEST_F(SweepTest, EnumProcAlwaysLetsTheEnumerationGoOn)
+{
+    AddRule("Editor", Exact);
+    HWND matching = FakeAddWindow("Editor", OnClose::Hang);
+    HWND other = FakeAddWindow("Viewer");
+    HWND untitled = FakeAddWindow("");
+    EXPECT_NE(FALSE, SweepEnumProc(matching, 0));
+    EXPECT_NE(FALSE, SweepEnumProc(other, 0));
+    EXPECT_NE(FALSE, SweepEnumProc(untitled, 0));
+    lastRule = -1;
+    EXPECT_NE(FALSE, SweepEnumProc(other, 0));
+}
+
+TEST_F(SweepTest, ClosesExactlyTheMatchingWindows)
+{
+    AddRule("Editor", Exact);
+    AddRule("Game", Contains);
+    HWND editor = FakeAddWindow("Editor");
+    HWND untitled = FakeAddWindow("Untitled - Editor");
+    HWND game = FakeAddWindow("Card Game 2");
+    HWND lower = FakeAddWindow("editor");
+    Sweep();
+    EXPECT_FALSE(FakeIsOpen(editor));
+    EXPECT_TRUE(FakeIsOpen(untitled));
+    EXPECT_FALSE(FakeIsOpen(game));
+    EXPECT_TRUE(FakeIsOpen(lower));
+    EXPECT_EQ((std::vector<HWND>{editor, game}), FakeCloseLog());
+}
+
+TEST_F(SweepTest, DiffersClosesEveryTitledWindowButItsOwn)
+{
+    AddRule("Editor", Differs);
+    HWND editor = FakeAddWindow("Editor");
+    HWND a = FakeAddWindow("Untitled - Editor");
+    HWND b = FakeAddWindow("Calculator");
+    HWND host = FakeAddWindow("");
+    Sweep();
+    EXPECT_EQ(0, FakeCloseRequests(editor));
+    EXPECT_EQ(1, FakeCloseRequests(a));
+    EXPECT_EQ(1, FakeCloseRequests(b));
+    EXPECT_EQ(0, FakeCloseRequests(host));
+}
+
+TEST_F(SweepTest, TwoDiffersRulesCatchEachOthersTitle)
+{
+    AddRule("A", Differs);
+    AddRule("B", Differs);
+    HWND a = FakeAddWindow("A", OnClose::Refuse);
+    HWND b = FakeAddWindow("B", OnClose::Refuse);
+    HWND c = FakeAddWindow("C", OnClose::Refuse);
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(a));
+    EXPECT_EQ(1, FakeCloseRequests(b));
+    EXPECT_EQ(2, FakeCloseRequests(c));
+}
+
+TEST_F(SweepTest, WindowsWithoutTitleAreNeverTouched)
+{
+    AddRule("", Contains);
+    AddRule("", Differs);
+    AddRule("", Exact);
+    AddRule("x", Differs);
+    AddRule("", 7);
+    HWND host = FakeAddWindow("");
+    HWND other = FakeAddWindow("", OnClose::Refuse);
+    Sweep();
+    EXPECT_TRUE(FakeCloseLog().empty());
+    EXPECT_TRUE(FakeIsOpen(host));
+    EXPECT_TRUE(FakeIsOpen(other));
+}
+
+TEST_F(SweepTest, AWindowMatchingThreeRulesIsAskedWhileItSurvives)
+{
+    AddRule("Editor", Exact);
+    AddRule("Edit", Contains);
+    AddRule("Viewer", Differs);
+    HWND refusing = FakeAddWindow("Editor", OnClose::Refuse);
+    HWND closing = FakeAddWindow("Editor", OnClose::Close);
+    Sweep();
+    EXPECT_EQ(3, FakeCloseRequests(refusing));
+    EXPECT_EQ(1, FakeCloseRequests(closing));
+    EXPECT_FALSE(FakeIsOpen(closing));
+    // The windows are taken one after the other, each against the rules in table order.
+    EXPECT_EQ((std::vector<HWND>{refusing, refusing, refusing, closing}), FakeCloseLog());
+}
+
+TEST_F(SweepTest, EveryRuleIsVisitedAfterAMatchAndNonMatchingOnesSendNothing)
+{
+    AddRule("Mail", Contains);
+    AddRule("Chat", Contains);
+    AddRule("Mail", Exact);
+    AddRule("Inbox - Mail", Exact);
+    HWND inbox = FakeAddWindow("Inbox - Mail", OnClose::Refuse);
+    Sweep();
+    EXPECT_EQ(2, FakeCloseRequests(inbox));
+    Sweep();
+    EXPECT_EQ(4, FakeCloseRequests(inbox));
+}
+
+TEST_F(SweepTest, TitleIsReadOncePerWindowUnlessARequestWasSent)
+{
+    for (int i = 0; i < 50; ++i)
+        AddRule("Rule " + std::to_string(i), i % 2 ? Contains : Exact);
+    for (int i = 0; i < 20; ++i)
+        FakeAddWindow("Window " + std::to_string(i));
+    FakeAddWindow("");
+    Sweep();
+    EXPECT_TRUE(FakeCloseLog().empty());
+    EXPECT_EQ(21, FakeTitleReads());
+    Sweep();
+    EXPECT_EQ(42, FakeTitleReads());
+}
+
+TEST_F(SweepTest, TitleIsReadAgainAfterEachRequest)
+{
+    AddRule("Editor", Contains);
+    AddRule("Other", Exact);
+    AddRule("Editor", Exact);
+    HWND refusing = FakeAddWindow("Editor", OnClose::Refuse);
+    Sweep();
+    EXPECT_EQ(2, FakeCloseRequests(refusing));
+    EXPECT_EQ(1 + 2, FakeTitleReads());
+
+    FakeReset();
+    HWND closing = FakeAddWindow("Editor", OnClose::Close);
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(closing));
+    EXPECT_LE(FakeTitleReads(), 2);
+}
+
+TEST_F(SweepTest, ATitleChangedByARefusedRequestIsSeenByLaterRules)
+{
+    AddRule("Editor", Contains);
+    AddRule("Editor", Exact);          // would match the old title only
+    AddRule("Save changes?", Exact);   // matches the new title only
+    AddRule("Editor", Contains);
+    HWND window = FakeAddWindow("Editor", OnClose::Refuse);
+    FakeOnCloseRequest(window, [window] { FakeSetTitle(window, "Save changes?"); });
+    Sweep();
+    EXPECT_EQ(2, FakeCloseRequests(window));
+    EXPECT_TRUE(FakeIsOpen(window));
+}
+
+TEST_F(SweepTest, AWindowThatLosesItsTitleIsNotAskedAgain)
+{
+    AddRule("Editor", Contains);
+    AddRule("", Contains);
+    HWND window = FakeAddWindow("Editor", OnClose::Refuse);
+    FakeOnCloseRequest(window, [window] { FakeSetTitle(window, ""); });
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(window));
+}
+
+TEST_F(SweepTest, AHungWindowGetsOneRequestPerSweepAndHoldsNobodyUp)
+{
+    AddRule("Game", Contains);
+    AddRule("Card Game", Exact);
+    AddRule("", Contains);
+    HWND before = FakeAddWindow("Game Lobby");
+    HWND hung = FakeAddWindow("Card Game", OnClose::Hang);
+    HWND after = FakeAddWindow("Game Over");
+    HWND refusing = FakeAddWindow("Card Game", OnClose::Refuse);
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(hung));
+    EXPECT_FALSE(FakeIsOpen(before));
+    EXPECT_FALSE(FakeIsOpen(after));
+    EXPECT_EQ(3, FakeCloseRequests(refusing));
+    EXPECT_TRUE(FakeIsOpen(hung));
+
+    // The next sweep tries the hung window again, once.
+    Sweep();
+    EXPECT_EQ(2, FakeCloseRequests(hung));
+    EXPECT_EQ(6, FakeCloseRequests(refusing));
+}
+
+TEST_F(SweepTest, AWindowClosedByAnotherWindowMidSweepIsSkipped)
+{
+    AddRule("Mail", Contains);
+    HWND first = FakeAddWindow("Mail");
+    HWND compose = FakeAddWindow("Compose - Mail");
+    HWND last = FakeAddWindow("Mail Settings");
+    // Closing the main window takes its compose window with it.
+    FakeOnCloseRequest(first, [compose] { FakeCloseWindow(compose); });
+    Sweep();
+    EXPECT_EQ((std::vector<HWND>{first, last}), FakeCloseLog());
+    EXPECT_EQ(0, FakeCloseRequests(compose));
+}
+
+TEST_F(SweepTest, AWindowThatGoesAwayWhileRefusingIsNotAskedAgain)
+{
+    AddRule("Mail", Contains);
+    AddRule("Mail", Exact);
+    HWND window = FakeAddWindow("Mail", OnClose::Refuse);
+    FakeOnCloseRequest(window, [window] { FakeCloseWindow(window); });
+    HWND next = FakeAddWindow("Mail", OnClose::Refuse);
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(window));
+    EXPECT_EQ(2, FakeCloseRequests(next));
+}
+
+TEST_F(SweepTest, AFullTableIsVisitedToItsLastRule)
+{
+    for (int i = 0; i < ruleCapacity - 1; ++i)
+        AddRule("never " + std::to_string(i), i % 2 ? Contains : Exact);
+    AddRule("Editor", Exact);
+    ASSERT_EQ(ruleCapacity - 1, lastRule);
+    HWND window = FakeAddWindow("Editor");
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(window));
+    EXPECT_FALSE(FakeIsOpen(window));
+}
+
+TEST_F(SweepTest, RulesPastLastRuleAreIgnored)
+{
+    AddRule("Editor", Exact);
+    rules[1].SetMethod(Contains);
+    rules[1].SetName("");
+    HWND editor = FakeAddWindow("Editor", OnClose::Refuse);
+    HWND other = FakeAddWindow("Viewer", OnClose::Refuse);
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(editor));
+    EXPECT_EQ(0, FakeCloseRequests(other));
+}
+
+// --- the sweep against a model that reads the title anew for every rule --------------
+
+struct ModelWindow {
+    std::string title;
+    OnClose onClose;
+    bool open = true;
+    bool givenUp = false;  // hung during this sweep
+};
+
+bool ModelMatches(const std::string& name, int method, const std::string& title)
+{
+    std::string seen = title.substr(0, titleSize - 1);
+    if (seen.empty())
+        return false;
+    switch (method) {
+    case Exact:
+        return seen == name;
+    case Contains:
+        return seen.find(name) != std::string::npos;
+    case Differs:
+        return seen != name;
+    default:
+        return false;
+    }
+}
+
+TEST_F(SweepTest, AgreesWithAPerRuleModelOnRandomDesktops)
+{
+    const char* pieces[] = {"A", "B", "AB", "BA", "", "AAB", "\x83\x41", "C"};
+    const int methods[] = {Exact, Contains, Differs, Contains, Exact, 7, -1};
+    const OnClose behaviours[] = {OnClose::Close, OnClose::Refuse, OnClose::Hang};
+    std::mt19937 random(7);
+    long requests = 0;
+    for (int round = 0; round < 400; ++round) {
+        ClearRules();
+        FakeReset();
+        int ruleCount = 1 + random() % 12;
+        std::vector<std::pair<std::string, int>> model;
+        for (int i = 0; i < ruleCount; ++i) {
+            std::string name = std::string(pieces[random() % 8]) + pieces[random() % 8];
+            int method = methods[random() % 7];
+            AddRule(name, method);
+            model.emplace_back(name, method);
+        }
+        std::vector<ModelWindow> windows;
+        std::vector<HWND> handles;
+        int windowCount = random() % 10;
+        for (int i = 0; i < windowCount; ++i) {
+            ModelWindow window;
+            for (int n = random() % 4; n > 0; --n)
+                window.title += pieces[random() % 8];
+            window.onClose = behaviours[random() % 3];
+            windows.push_back(window);
+            handles.push_back(FakeAddWindow(window.title, window.onClose));
+        }
+
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            std::vector<HWND> expected = FakeCloseLog();
+            for (size_t w = 0; w < windows.size(); ++w) {
+                ModelWindow& window = windows[w];
+                window.givenUp = false;
+                for (const auto& rule : model) {
+                    if (!window.open || window.givenUp ||
+                        !ModelMatches(rule.first, rule.second, window.title))
+                        continue;
+                    expected.push_back(handles[w]);
+                    if (window.onClose == OnClose::Close)
+                        window.open = false;
+                    else if (window.onClose == OnClose::Hang)
+                        window.givenUp = true;
+                }
+            }
+            Sweep();
+            ASSERT_EQ(expected, FakeCloseLog()) << "round " << round << " sweep " << sweep;
+            for (size_t w = 0; w < windows.size(); ++w)
+                ASSERT_EQ(windows[w].open, FakeIsOpen(handles[w])) << "round " << round;
+        }
+        requests += static_cast<long>(FakeCloseLog().size());
+    }
+    EXPECT_GT(requests, 1000);  // the random desktops must actually provoke requests
+}
+
+}  // namespace
