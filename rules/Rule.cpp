@@ -36,6 +36,8 @@ static bool Occurs(const char* text, const char* title, int titleLength)
     char second = text[1];
     if (second == 0)
         return memchr(title, first, titleLength) != nullptr;
+    if (titleLength < 2)
+        return false;
     const char* end = title + titleLength;
     // The last place the text could start: one byte for the first, at least one more.
     const char* last = end - 2;
