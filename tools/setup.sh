@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686-posix
     wine wine32:i386 wine64
-    xvfb xauth
+    xvfb xauth locales
     clang
 )
 

@@ -15,9 +15,31 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win32
 
 # Code page 932 inside Wine, so Shift JIS titles and rules pass byte for byte. Set for
-# Wine alone: the shell itself has no such locale installed.
+# Wine alone. The name alone gives Wine its code page, but only an installed locale
+# gives it the UTF-8 charset of the command line: without one, Wine drops the high bit
+# of every argument byte and a Japanese title arrives as garbage. So a private copy of
+# the locale is compiled once (pyxen_wine_locale) when the system has none.
 wine() {
-    env LC_ALL=ja_JP.UTF-8 /usr/bin/wine "$@"
+    env ${pyxen_wine_locpath:+LOCPATH=$pyxen_wine_locpath} LC_ALL=ja_JP.UTF-8 \
+        /usr/bin/wine "$@"
+}
+
+pyxen_wine_locpath=""
+
+pyxen_wine_locale() {
+    if locale -a 2>/dev/null | grep -qixE 'ja_JP\.utf-?8'; then
+        return 0
+    fi
+    local dir=${PYXEN_WINE_TEMPLATE:-$HOME/.cache/pyxen/wine-template}.locale
+    if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$dir"
+        if ! localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >/dev/null 2>&1 \
+            && [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+            echo "wine-env: cannot build the ja_JP.UTF-8 locale (install 'locales')" >&2
+            return 1
+        fi
+    fi
+    pyxen_wine_locpath=$dir
 }
 
 pyxen_wine_pids=()
@@ -41,26 +63,22 @@ pyxen_wine_template() {
             WINEPREFIX=$template wineserver -w
             touch "$template/.ready"
         fi
+        pyxen_wine_locale >&2
     ) 9>"$template.lock"
     echo "$template"
 }
 
-pyxen_free_display() {
-    local n
-    for n in $(seq 90 190); do
-        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            echo "$n"
-            return 0
-        fi
-    done
-    return 1
-}
-
 wine_env_start() {
+    # Callers may run under set -e; failures here are handled, not fatal.
+    local -
+    set +e
     local work=$1
     mkdir -p "$work"
     local template
     template=$(pyxen_wine_template) || return 1
+    # Built (under the template's lock) by the call above; this only finds it. Without
+    # it only non-ASCII command-line arguments suffer, so that is a warning, not an end.
+    pyxen_wine_locale
     # The registry files are rewritten while Wine runs, so they are copied; the rest of
     # the prefix is only read, and hard links make the copy instant.
     pyxen_wine_prefix=$work/prefix
@@ -68,46 +86,64 @@ wine_env_start() {
     mkdir -p "$pyxen_wine_prefix"
     cp -al "$template/drive_c" "$pyxen_wine_prefix/drive_c"
     cp -a "$template/dosdevices" "$template"/*.reg "$pyxen_wine_prefix/"
+    # Without the template's stamp Wine takes the copy for an outdated prefix and spends
+    # seconds updating it (rewriting hard-linked files in the template as it goes).
+    cp -a "$template/.update-timestamp" "$pyxen_wine_prefix/" 2>/dev/null
     export WINEPREFIX=$pyxen_wine_prefix
 
-    local display tries
-    for tries in 1 2 3 4 5; do
-        display=$(pyxen_free_display) || return 1
-        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        pyxen_wine_xvfb=$!
-        local i
-        for i in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$display" ] && break
-            kill -0 "$pyxen_wine_xvfb" 2>/dev/null || break
-            sleep 0.1
-        done
-        if kill -0 "$pyxen_wine_xvfb" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ]; then
-            export DISPLAY=":$display"
-            trap wine_env_stop EXIT
-            return 0
-        fi
-        wait "$pyxen_wine_xvfb" 2>/dev/null
+    # Xvfb picks a free display itself and writes its number once it accepts clients:
+    # no race with tests starting beside this one for the same number.
+    local numberfile=$work/xvfb-display display="" i
+    rm -f "$numberfile"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+    pyxen_wine_xvfb=$!
+    trap wine_env_stop EXIT
+    trap 'exit 143' TERM INT
+    for i in $(seq 100); do
+        display=$(head -n 1 "$numberfile" 2>/dev/null)
+        [ -n "$display" ] && break
+        kill -0 "$pyxen_wine_xvfb" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "wine-env: could not start Xvfb" >&2
-    return 1
+    if [ -z "$display" ] || ! kill -0 "$pyxen_wine_xvfb" 2>/dev/null; then
+        echo "wine-env: could not start Xvfb" >&2
+        return 1
+    fi
+    export DISPLAY=":$display"
+    # The server is started here, once: two programs started at the same moment on a
+    # prefix without a server both try to start one, and one of them can fail. It
+    # lingers 60 s after its last client, in case wine_env_stop never runs.
+    if ! wineserver -p60; then
+        echo "wine-env: could not start wineserver" >&2
+        return 1
+    fi
+    return 0
 }
 
 wine_bg() {
     local var=$1
     shift
     wine "$@" &
-    local pid=$!
-    pyxen_wine_pids+=("$pid")
-    printf -v "$var" '%s' "$pid"
+    local wine_bg_pid=$!
+    pyxen_wine_pids+=("$wine_bg_pid")
+    printf -v "$var" '%s' "$wine_bg_pid"
 }
 
 wine_env_stop() {
+    local -
+    set +e
     local pid
     for pid in "${pyxen_wine_pids[@]}"; do
         kill "$pid" 2>/dev/null
     done
     # Ends this prefix's wineserver and with it every Windows process of this test.
-    [ -n "$pyxen_wine_prefix" ] && WINEPREFIX=$pyxen_wine_prefix wineserver -k 2>/dev/null
+    # Then waits until that wineserver has really gone: it removes its socket directory,
+    # named after the prefix's inode, on the way out, and a test starting meanwhile on
+    # a new prefix that got the same inode would find that directory vanishing.
+    if [ -n "$pyxen_wine_prefix" ]; then
+        WINEPREFIX=$pyxen_wine_prefix wineserver -k 2>/dev/null
+        WINEPREFIX=$pyxen_wine_prefix timeout 20 wineserver -w 2>/dev/null
+    fi
     for pid in "${pyxen_wine_pids[@]}"; do
         wait "$pid" 2>/dev/null
     done

@@ -1,0 +1,267 @@
+// probe.exe: looks at the desktop from inside Wine on behalf of the end-to-end scripts.
+//
+//   probe.exe box [--wait MS] [--ok]     the message box: its caption and text, then IDOK
+//   probe.exe host [--wait MS]           the host window: title length, visible, tool window
+//   probe.exe close-host                 sends WM_CLOSE to the host window
+//   probe.exe close TITLE                sends WM_CLOSE to the top-level window titled TITLE
+//   probe.exe first-close REPORT [--wait MS]
+//                                        ms from the host window's creation to the first
+//                                        "close" line of a testwin report
+//
+// Texts are printed as UTF-8, with "\n", "\r", "\\" and "\xHH" escapes, so a script
+// compares the exact UTF-16 text a user would read. Exit status 0 when the window was
+// found, 1 when it was not within the wait, 2 for a bad command.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const char hostClass[] = "Pyxen";
+
+void Print(const char* text)
+{
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, (DWORD)strlen(text), &written, NULL);
+}
+
+void PrintNumber(const char* label, long long value)
+{
+    char line[100];
+    snprintf(line, sizeof line, "%s: %lld\n", label, value);
+    Print(line);
+}
+
+void PrintEscaped(const char* label, const wchar_t* text)
+{
+    static char line[8192];
+    int at = snprintf(line, sizeof line, "%s: ", label);
+    for (const wchar_t* c = text; *c && at < (int)sizeof line - 16; ++c) {
+        unsigned code = (unsigned short)*c;
+        if (code >= 0xD800 && code < 0xDC00 && c[1] >= 0xDC00 && c[1] < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + ((unsigned short)c[1] - 0xDC00);
+            ++c;
+        }
+        if (code == '\n') {
+            at += snprintf(line + at, 3, "\\n");
+        } else if (code == '\r') {
+            at += snprintf(line + at, 3, "\\r");
+        } else if (code == '\\') {
+            at += snprintf(line + at, 3, "\\\\");
+        } else if (code < 0x20 || code == 0x7F) {
+            at += snprintf(line + at, 5, "\\x%02X", code);
+        } else if (code < 0x80) {
+            line[at++] = (char)code;
+        } else if (code < 0x800) {
+            line[at++] = (char)(0xC0 | (code >> 6));
+            line[at++] = (char)(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            line[at++] = (char)(0xE0 | (code >> 12));
+            line[at++] = (char)(0x80 | ((code >> 6) & 0x3F));
+            line[at++] = (char)(0x80 | (code & 0x3F));
+        } else {
+            line[at++] = (char)(0xF0 | (code >> 18));
+            line[at++] = (char)(0x80 | ((code >> 12) & 0x3F));
+            line[at++] = (char)(0x80 | ((code >> 6) & 0x3F));
+            line[at++] = (char)(0x80 | (code & 0x3F));
+        }
+    }
+    line[at++] = '\n';
+    line[at] = '\0';
+    Print(line);
+}
+
+long long NowMs()
+{
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000 / frequency.QuadPart;
+}
+
+// Polls find() until it gives a window or waitMs has passed.
+template <typename Find>
+HWND WaitFor(Find find, long waitMs)
+{
+    long long deadline = NowMs() + waitMs;
+    for (;;) {
+        HWND window = find();
+        if (window || NowMs() >= deadline)
+            return window;
+        Sleep(2);
+    }
+}
+
+struct BoxSearch {
+    HWND first;
+    int count;
+};
+
+BOOL CALLBACK FindBoxes(HWND window, LPARAM parameter)
+{
+    char className[64];
+    if (GetClassNameA(window, className, sizeof className) && strcmp(className, "#32770") == 0
+        && IsWindowVisible(window)) {
+        BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
+        if (!search->first)
+            search->first = window;
+        ++search->count;
+    }
+    return TRUE;
+}
+
+struct TextSearch {
+    wchar_t text[4096];
+    int found;
+};
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM parameter)
+{
+    char className[64];
+    if (!GetClassNameA(child, className, sizeof className) || lstrcmpiA(className, "Static") != 0)
+        return TRUE;
+    wchar_t text[4096];
+    if (GetWindowTextW(child, text, 4096) <= 0)
+        return TRUE;  // the icon is a Static without text
+    TextSearch* search = reinterpret_cast<TextSearch*>(parameter);
+    if (!search->found)
+        lstrcpynW(search->text, text, 4096);
+    ++search->found;
+    return TRUE;
+}
+
+int Box(long waitMs, bool ok)
+{
+    BoxSearch search = {};
+    WaitFor([&] {
+        search = BoxSearch();
+        EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&search));
+        return search.first;
+    }, waitMs);
+    PrintNumber("boxes", search.count);
+    if (!search.first)
+        return 1;
+    // The text is set while the box initialises; give it a moment to settle.
+    Sleep(100);
+    wchar_t caption[4096];
+    GetWindowTextW(search.first, caption, 4096);
+    static TextSearch text;
+    EnumChildWindows(search.first, FindStaticText, reinterpret_cast<LPARAM>(&text));
+    PrintEscaped("caption", caption);
+    PrintEscaped("text", text.text);
+    PrintNumber("texts", text.found);
+    if (ok)
+        PostMessageA(search.first, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
+HWND FindHost()
+{
+    return FindWindowA(hostClass, NULL);
+}
+
+int Host(long waitMs)
+{
+    HWND host = WaitFor(FindHost, waitMs);
+    if (!host) {
+        Print("host: none\n");
+        return 1;
+    }
+    Print("host: found\n");
+    PrintNumber("title-length", GetWindowTextLengthA(host));
+    PrintNumber("visible", IsWindowVisible(host) ? 1 : 0);
+    PrintNumber("toolwindow", (GetWindowLongA(host, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) ? 1 : 0);
+    return 0;
+}
+
+int SendClose(HWND window)
+{
+    if (!window) {
+        Print("window: none\n");
+        return 1;
+    }
+    DWORD_PTR result;
+    LRESULT sent = SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    Print(sent ? "sent: WM_CLOSE\n" : "sent: timed out\n");
+    return sent ? 0 : 1;
+}
+
+bool ReportHasClose(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    static char content[1 << 16];
+    DWORD length = 0;
+    ReadFile(file, content, sizeof content - 1, &length, NULL);
+    CloseHandle(file);
+    content[length] = '\0';
+    return strncmp(content, "close ", 6) == 0 || strstr(content, "\nclose ") != NULL;
+}
+
+int FirstClose(const char* report, long waitMs)
+{
+    // Announced, so that the script starts Pyxen only once this probe is watching.
+    Print("watching\n");
+    long long start = NowMs();
+    HWND host = WaitFor(FindHost, waitMs);
+    if (!host) {
+        Print("host: none\n");
+        return 1;
+    }
+    long long created = NowMs();
+    while (!ReportHasClose(report)) {
+        if (NowMs() - start > waitMs) {
+            Print("first-close: none\n");
+            return 1;
+        }
+        Sleep(2);
+    }
+    PrintNumber("host-to-first-close-ms", NowMs() - created);
+    return 0;
+}
+
+int Usage()
+{
+    fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | close-host"
+                    " | close TITLE | first-close REPORT [--wait MS]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const char* command = argv[1];
+    const char* operand = NULL;
+    long waitMs = 0;
+    bool ok = false;
+    for (int i = 2; i < argc; ++i) {
+        if (strcmp(argv[i], "--wait") == 0 && i + 1 < argc)
+            waitMs = strtol(argv[++i], NULL, 10);
+        else if (strcmp(argv[i], "--ok") == 0)
+            ok = true;
+        else if (!operand)
+            operand = argv[i];
+        else
+            return Usage();
+    }
+    if (strcmp(command, "box") == 0)
+        return Box(waitMs, ok);
+    if (strcmp(command, "host") == 0)
+        return Host(waitMs);
+    if (strcmp(command, "close-host") == 0)
+        return SendClose(FindHost());
+    if (strcmp(command, "close") == 0 && operand)
+        return SendClose(FindWindowA(NULL, operand));
+    if (strcmp(command, "first-close") == 0 && operand)
+        return FirstClose(operand, waitMs ? waitMs : 30000);
+    return Usage();
+}

@@ -1,0 +1,120 @@
+# Sourced by every end-to-end script: the Windows binaries, a private Wine desktop,
+# polling helpers for testwin's report file, and checks that count failures instead of
+# stopping at the first one, so one run shows everything that is wrong.
+#
+#   source "$(dirname "$0")/test-lib.sh"
+#   e2e_start                   # scratch dir $WORK, Xvfb + private prefix, binaries below
+#   ...checks...
+#   e2e_finish                  # exit status 1 if any check failed
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+
+: "${PYXEN_WINDOWS_DIR:?PYXEN_WINDOWS_DIR must name the Windows build directory}"
+PYXEN_EXE=$PYXEN_WINDOWS_DIR/host/pyxen.exe
+TESTWIN_EXE=$PYXEN_WINDOWS_DIR/tools/testwin/testwin.exe
+PROBE_EXE=$PYXEN_WINDOWS_DIR/tests/wine/probe.exe
+SWEEPCHECK_EXE=$PYXEN_WINDOWS_DIR/tests/wine/sweepcheck.exe
+
+e2e_failures=0
+
+e2e_start() {
+    local exe
+    for exe in "$PYXEN_EXE" "$TESTWIN_EXE" "$PROBE_EXE" "$SWEEPCHECK_EXE"; do
+        if [ ! -f "$exe" ]; then
+            echo "missing $exe: build the Windows tree first" >&2
+            exit 1
+        fi
+    done
+    WORK=${PYXEN_TEST_WORK:-$PWD}/run
+    rm -rf "$WORK"
+    mkdir -p "$WORK"
+    wine_env_start "$WORK/env" || { echo "cannot start Xvfb and Wine" >&2; exit 1; }
+}
+
+e2e_finish() {
+    if [ "$e2e_failures" -gt 0 ]; then
+        echo "FAILED: $e2e_failures check(s)"
+        exit 1
+    fi
+    echo "all checks passed"
+    exit 0
+}
+
+fail() {
+    echo "FAIL: $*"
+    e2e_failures=$((e2e_failures + 1))
+}
+
+pass() {
+    echo "ok: $*"
+}
+
+# expect_eq WHAT ACTUAL EXPECTED
+expect_eq() {
+    if [ "$2" == "$3" ]; then
+        pass "$1"
+    else
+        fail "$1: got '$2', expected '$3'"
+    fi
+}
+
+# The Windows path of a Unix path, through Wine's Z: drive (the whole Unix tree).
+winpath() {
+    local path
+    path=$(realpath -m "$1")
+    printf 'Z:%s' "${path//\//\\}"
+}
+
+# wait_for_line FILE REGEX SECONDS: true once a line of FILE matches REGEX.
+wait_for_line() {
+    local file=$1 regex=$2 deadline=$((SECONDS + $3))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        grep -qE -- "$regex" "$file" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# is_running PID: true while the background job PID has not ended (a job that ended
+# but was not waited for yet is a zombie, which kill -0 would still find).
+is_running() {
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# wait_for_exit PID SECONDS: true once the background job PID has ended; its exit
+# status is then in exit_status. False on time-out (the process is left running for
+# the EXIT trap to end).
+wait_for_exit() {
+    local pid=$1 deadline=$((SECONDS + $2))
+    exit_status=
+    while [ "$SECONDS" -le "$deadline" ]; do
+        if ! is_running "$pid"; then
+            wait "$pid"
+            exit_status=$?
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# close_count REPORT N: how many close requests testwin window N received.
+close_count() {
+    grep -c -- "^close $2 " "$1" 2>/dev/null
+}
+
+# is_gone REPORT N: true when testwin window N has been destroyed.
+is_gone() {
+    grep -qx -- "gone $2" "$1" 2>/dev/null
+}
+
+# start_testwin PIDVAR REPORT ARGS...: starts testwin and waits until its windows exist.
+start_testwin() {
+    local var=$1 report=$2
+    shift 2
+    wine_bg "$var" "$TESTWIN_EXE" --report "$(winpath "$report")" "$@"
+    wait_for_line "$report" '^ready$' 60 || { fail "testwin did not get ready"; e2e_finish; }
+}

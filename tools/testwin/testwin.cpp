@@ -1,0 +1,219 @@
+// testwin.exe: real top-level windows with given titles for the end-to-end tests and
+// the demo. Each window lives on its own thread, so one that hangs leaves the others
+// answering, and every event is appended to the report file the moment it happens.
+//
+//   testwin.exe [--report FILE] [--refuse N]... [--hang N]... [--exit-after MS] [--] TITLE...
+//
+// Report lines: "ready" once every window exists, "close N TITLE" for each WM_CLOSE
+// window N receives, "gone N" when window N is destroyed. Exit status 0 once every
+// window is gone or when --exit-after (default 60000 ms) runs out; 2 for a bad command.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const char windowClass[] = "PyxenTestWindow";
+const int maxWindows = 1000;
+
+struct TestWindow {
+    int index;
+    const char* title;
+    bool refuse;
+    bool hang;
+    HANDLE created;  // set once the window exists (or failed to)
+    HWND window;
+};
+
+TestWindow windows[maxWindows];
+int windowCount;
+HANDLE report = INVALID_HANDLE_VALUE;
+CRITICAL_SECTION reportLock;
+LONG openWindows;
+HANDLE allGone;
+
+// One WriteFile per line on a handle opened for appending: the line reaches the file
+// whole and at once, so a script polling the file never sees half of it.
+void Report(const char* format, int index, const char* title)
+{
+    if (report == INVALID_HANDLE_VALUE)
+        return;
+    char line[600];
+    int length = title ? snprintf(line, sizeof line, format, index, title)
+                       : snprintf(line, sizeof line, format, index);
+    if (length < 0)
+        return;
+    if (length >= (int)sizeof line)
+        length = (int)sizeof line - 1;
+    EnterCriticalSection(&reportLock);
+    DWORD written;
+    WriteFile(report, line, (DWORD)length, &written, NULL);
+    LeaveCriticalSection(&reportLock);
+}
+
+LRESULT CALLBACK TestWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        CREATESTRUCTA* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    TestWindow* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CLOSE:
+        Report("close %d %s\n", self->index, self->title);
+        if (self->hang) {
+            // The sender is left waiting on a thread that never pumps again.
+            for (;;)
+                Sleep(INFINITE);
+        }
+        if (!self->refuse)
+            DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        Report("gone %d\n", self->index, NULL);
+        PostQuitMessage(0);
+        if (InterlockedDecrement(&openWindows) == 0)
+            SetEvent(allGone);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI WindowThread(LPVOID parameter)
+{
+    TestWindow* self = static_cast<TestWindow*>(parameter);
+    // Cascaded so that every window is on screen and none hides all the others.
+    int offset = (self->index % 20) * 24;
+    self->window = CreateWindowExA(0, windowClass, self->title,
+                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                   offset, offset, 320, 120, NULL, NULL,
+                                   GetModuleHandleA(NULL), self);
+    SetEvent(self->created);
+    if (!self->window)
+        return 1;
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int Usage(const char* problem)
+{
+    fprintf(stderr, "testwin: %s\n"
+            "usage: testwin.exe [--report FILE] [--refuse N]... [--hang N]... "
+            "[--exit-after MS] [--] TITLE...\n", problem);
+    return 2;
+}
+
+bool ParseCount(const char* text, long* value)
+{
+    if (!text || !*text)
+        return false;
+    char* end;
+    *value = strtol(text, &end, 10);
+    return *end == '\0' && *value >= 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* reportPath = NULL;
+    long exitAfter = 60000;
+    long marks[2][maxWindows];  // window numbers given to --refuse and --hang
+    int markCount[2] = {0, 0};
+
+    int arg = 1;
+    for (; arg < argc; ++arg) {
+        const char* option = argv[arg];
+        if (strcmp(option, "--") == 0) {
+            ++arg;
+            break;
+        }
+        if (strncmp(option, "--", 2) != 0)
+            break;
+        const char* value = arg + 1 < argc ? argv[arg + 1] : NULL;
+        if (!value)
+            return Usage("an option lacks its value");
+        ++arg;
+        long number;
+        if (strcmp(option, "--report") == 0) {
+            reportPath = value;
+        } else if (strcmp(option, "--exit-after") == 0) {
+            if (!ParseCount(value, &exitAfter))
+                return Usage("--exit-after needs a number of milliseconds");
+        } else if (strcmp(option, "--refuse") == 0 || strcmp(option, "--hang") == 0) {
+            int kind = option[2] == 'r' ? 0 : 1;
+            if (!ParseCount(value, &number) || markCount[kind] == maxWindows)
+                return Usage("--refuse and --hang need a window number");
+            marks[kind][markCount[kind]++] = number;
+        } else {
+            return Usage("unknown option");
+        }
+    }
+    windowCount = argc - arg;
+    if (windowCount <= 0)
+        return Usage("no window title given");
+    if (windowCount > maxWindows)
+        return Usage("too many windows");
+    for (int kind = 0; kind < 2; ++kind)
+        for (int i = 0; i < markCount[kind]; ++i)
+            if (marks[kind][i] >= windowCount)
+                return Usage("--refuse or --hang names a window that does not exist");
+
+    if (reportPath) {
+        report = CreateFileA(reportPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (report == INVALID_HANDLE_VALUE)
+            return Usage("cannot open the report file");
+    }
+    InitializeCriticalSection(&reportLock);
+    allGone = CreateEventA(NULL, TRUE, FALSE, NULL);
+    openWindows = windowCount;
+
+    WNDCLASSA testClass = {};
+    testClass.lpfnWndProc = TestWndProc;
+    testClass.hInstance = GetModuleHandleA(NULL);
+    testClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    testClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    testClass.lpszClassName = windowClass;
+    RegisterClassA(&testClass);
+
+    for (int i = 0; i < windowCount; ++i) {
+        TestWindow& w = windows[i];
+        w.index = i;
+        w.title = argv[arg + i];
+        for (int k = 0; k < markCount[0]; ++k)
+            w.refuse = w.refuse || marks[0][k] == i;
+        for (int k = 0; k < markCount[1]; ++k)
+            w.hang = w.hang || marks[1][k] == i;
+        w.created = CreateEventA(NULL, TRUE, FALSE, NULL);
+        // Small stacks: a benchmark may ask for hundreds of windows.
+        HANDLE thread = CreateThread(NULL, 64 * 1024, WindowThread, &w,
+                                     STACK_SIZE_PARAM_IS_A_RESERVATION, NULL);
+        if (!thread) {
+            fprintf(stderr, "testwin: cannot start the thread of window %d\n", i);
+            ExitProcess(2);
+        }
+        CloseHandle(thread);
+    }
+    for (int i = 0; i < windowCount; ++i) {
+        WaitForSingleObject(windows[i].created, INFINITE);
+        if (!windows[i].window) {
+            fprintf(stderr, "testwin: cannot create window %d\n", i);
+            ExitProcess(2);
+        }
+    }
+    Report("ready\n", 0, NULL);
+
+    WaitForSingleObject(allGone, static_cast<DWORD>(exitAfter));
+    // A hung window's thread never returns: end the process around it.
+    ExitProcess(0);
+}
