@@ -124,21 +124,6 @@ TEST_F(MatchTest, BytesAreComparedWithoutKnowledgeOfDoubleByteCharacters)
 
 // --- randomized cross-check ----------------------------------------------------------
 
-bool ReferenceMatch(const std::string& name, int method, const std::string& title)
-{
-    std::string seen = title.substr(0, titleSize - 1);
-    switch (method) {
-    case Exact:
-        return seen == name;
-    case Contains:
-        return seen.find(name) != std::string::npos;
-    case Differs:
-        return seen != name;
-    default:
-        return false;
-    }
-}
-
 std::string RandomBytes(std::mt19937& random, const std::vector<unsigned char>& alphabet,
                         size_t length)
 {

@@ -25,6 +25,23 @@ inline void AddRule(const std::string& name, int method)
     rules[lastRule].SetName(name.c_str());
 }
 
+// What a rule means, said the plain way: the title as read (its first 249 bytes)
+// against the name, with std::string doing the work.
+inline bool ReferenceMatch(const std::string& name, int method, const std::string& title)
+{
+    std::string seen = title.substr(0, titleSize - 1);
+    switch (method) {
+    case Exact:
+        return seen == name;
+    case Contains:
+        return seen.find(name) != std::string::npos;
+    case Differs:
+        return seen != name;
+    default:
+        return false;
+    }
+}
+
 class RuleTableTest : public ::testing::Test {
 protected:
     void SetUp() override
