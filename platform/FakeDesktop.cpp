@@ -118,7 +118,7 @@ bool RequestClose(HWND window)
 {
     FakeWindow* found = Find(window);
     if (!found || !found->open)
-        return false;  // as SendMessageTimeout fails on a window that is gone
+        return false;  // a window that is gone answers nothing
     ++found->closeRequests;
     closeLog.push_back(window);
     if (found->onRequest) {

@@ -1,11 +1,14 @@
 #include "platform/Window.h"
 
+#include <string.h>
+
 // A program that is alive and pumping messages (for instance while it asks its user
-// whether to save) is waited for as long as it takes, exactly as a plain SendMessage
-// would. Only a thread that stops answering is given up on: Windows calls a window hung
-// after 5 s without pumping, and SMTO_ABORTIFHUNG then returns at once; before that,
-// this timeout bounds the wait, so one stuck program costs a sweep at most 3 s.
-static const UINT closeTimeout = 3000;
+// whether to save) is waited for as long as it takes, as a plain SendMessage would, and
+// is asked only once. Only a thread that stops answering is given up on, once Windows
+// calls it hung (5 s without pumping). A send with a timeout can't do this: where the
+// platform enforces the timeout on a busy but healthy program, the next sweep would
+// send a second WM_CLOSE into the window still handling the first.
+static const DWORD hungPoll = 100;
 
 void EnumTopWindows(WNDENUMPROC proc)
 {
@@ -14,18 +17,42 @@ void EnumTopWindows(WNDENUMPROC proc)
 
 int ReadWindowTitle(HWND window, char* title, int size)
 {
-    int length = GetWindowTextA(window, title, size);
-    if (length <= 0) {
+    if (GetWindowTextA(window, title, size) <= 0) {
         title[0] = '\0';
         return 0;
     }
-    return length;
+    // The matching trusts this length; a window's own text handler could claim more.
+    title[size - 1] = '\0';
+    return static_cast<int>(strlen(title));
+}
+
+// A request given up on may still be answered later: its callback then names an old
+// request and changes nothing that a later wait looks at.
+static ULONG_PTR lastRequest;
+static ULONG_PTR lastHandled;
+
+static void CALLBACK CloseHandled(HWND, UINT, ULONG_PTR request, LRESULT)
+{
+    lastHandled = request;
 }
 
 bool RequestClose(HWND window)
 {
-    DWORD_PTR result;
-    return SendMessageTimeoutA(window, WM_CLOSE, 0, 0,
-                               SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG,
-                               closeTimeout, &result) != 0;
+    if (IsHungAppWindow(window))
+        return false;
+    ULONG_PTR request = ++lastRequest;
+    if (!SendMessageCallbackA(window, WM_CLOSE, 0, 0, CloseHandled, request))
+        return false;
+    // Only messages sent to this thread are handled while waiting (the callback among
+    // them, and whatever the target sends back), so no timer tick and no second sweep
+    // can start inside the wait.
+    for (;;) {
+        MSG message;
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (lastHandled == request)
+            return true;
+        if (!IsWindow(window) || IsHungAppWindow(window))
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, hungPoll, QS_SENDMESSAGE);
+    }
 }

@@ -152,7 +152,6 @@ TEST(MatchCrossCheck, AgreesWithAPlainReferenceOnRandomBytes)
     };
     std::mt19937 random(20240531);
     int matched[3] = {0, 0, 0};
-    int cases = 0;
     for (int round = 0; round < 60000; ++round) {
         const std::vector<unsigned char>& alphabet = alphabets[round % alphabets.size()];
         bool longTitle = round % 50 == 0;
@@ -189,14 +188,12 @@ TEST(MatchCrossCheck, AgreesWithAPlainReferenceOnRandomBytes)
                 << title.size() << "] round " << round;
             if (expected && method >= 0 && method <= 2)
                 ++matched[method];
-            ++cases;
         }
     }
     // The generator must exercise both outcomes of every method, or the check is idle.
     EXPECT_GT(matched[Exact], 1000);
     EXPECT_GT(matched[Contains], 20000);
     EXPECT_GT(matched[Differs], 20000);
-    EXPECT_EQ(300000, cases);
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 // the demo. Each window lives on its own thread, so one that hangs leaves the others
 // answering, and every event is appended to the report file the moment it happens.
 //
-//   testwin.exe [--report FILE] [--refuse N]... [--hang N]... [--exit-after MS] [--] TITLE...
+//   testwin.exe [--report FILE] [--refuse N]... [--hang N]... [--slow N]...
+//               [--exit-after MS] [--] TITLE...
+//
+// --slow N: window N takes 6 s to handle WM_CLOSE, pumping messages all the while as it
+// would while asking its user whether to save, then closes.
 //
 // Report lines: "ready" once every window exists, "close N TITLE" for each WM_CLOSE
 // window N receives, "gone N" when window N is destroyed. Exit status 0 once every
@@ -17,12 +21,14 @@ namespace {
 
 const char windowClass[] = "PyxenTestWindow";
 const int maxWindows = 1000;
+const DWORD slowClose = 6000;
 
 struct TestWindow {
     int index;
     const char* title;
     bool refuse;
     bool hang;
+    bool slow;
     HANDLE created;  // set once the window exists (or failed to)
     HWND window;
 };
@@ -53,6 +59,24 @@ void Report(const char* format, int index, const char* title)
     LeaveCriticalSection(&reportLock);
 }
 
+// Handles every message that comes, sent or posted, until the time is up, as a modal
+// dialog's loop would; a second WM_CLOSE sent meanwhile is handled (and reported) too.
+void PumpFor(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds)
+            return;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - spent, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 LRESULT CALLBACK TestWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -71,6 +95,8 @@ LRESULT CALLBACK TestWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             for (;;)
                 Sleep(INFINITE);
         }
+        if (self->slow)
+            PumpFor(slowClose);
         if (!self->refuse)
             DestroyWindow(window);
         return 0;
@@ -108,7 +134,7 @@ int Usage(const char* problem)
 {
     fprintf(stderr, "testwin: %s\n"
             "usage: testwin.exe [--report FILE] [--refuse N]... [--hang N]... "
-            "[--exit-after MS] [--] TITLE...\n", problem);
+            "[--slow N]... [--exit-after MS] [--] TITLE...\n", problem);
     return 2;
 }
 
@@ -127,8 +153,11 @@ int main(int argc, char** argv)
 {
     const char* reportPath = NULL;
     long exitAfter = 60000;
-    long marks[2][maxWindows];  // window numbers given to --refuse and --hang
-    int markCount[2] = {0, 0};
+    // Window numbers given to --refuse, --hang and --slow.
+    const char* const markOptions[] = {"--refuse", "--hang", "--slow"};
+    const int markKinds = 3;
+    static long marks[markKinds][maxWindows];
+    int markCount[markKinds] = {0, 0, 0};
 
     int arg = 1;
     for (; arg < argc; ++arg) {
@@ -149,13 +178,15 @@ int main(int argc, char** argv)
         } else if (strcmp(option, "--exit-after") == 0) {
             if (!ParseCount(value, &exitAfter))
                 return Usage("--exit-after needs a number of milliseconds");
-        } else if (strcmp(option, "--refuse") == 0 || strcmp(option, "--hang") == 0) {
-            int kind = option[2] == 'r' ? 0 : 1;
-            if (!ParseCount(value, &number) || markCount[kind] == maxWindows)
-                return Usage("--refuse and --hang need a window number");
-            marks[kind][markCount[kind]++] = number;
         } else {
-            return Usage("unknown option");
+            int kind = 0;
+            while (kind < markKinds && strcmp(option, markOptions[kind]) != 0)
+                ++kind;
+            if (kind == markKinds)
+                return Usage("unknown option");
+            if (!ParseCount(value, &number) || markCount[kind] == maxWindows)
+                return Usage("--refuse, --hang and --slow need a window number");
+            marks[kind][markCount[kind]++] = number;
         }
     }
     windowCount = argc - arg;
@@ -163,10 +194,10 @@ int main(int argc, char** argv)
         return Usage("no window title given");
     if (windowCount > maxWindows)
         return Usage("too many windows");
-    for (int kind = 0; kind < 2; ++kind)
+    for (int kind = 0; kind < markKinds; ++kind)
         for (int i = 0; i < markCount[kind]; ++i)
             if (marks[kind][i] >= windowCount)
-                return Usage("--refuse or --hang names a window that does not exist");
+                return Usage("--refuse, --hang or --slow names a window that does not exist");
 
     if (reportPath) {
         report = CreateFileA(reportPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -190,10 +221,10 @@ int main(int argc, char** argv)
         TestWindow& w = windows[i];
         w.index = i;
         w.title = argv[arg + i];
-        for (int k = 0; k < markCount[0]; ++k)
-            w.refuse = w.refuse || marks[0][k] == i;
-        for (int k = 0; k < markCount[1]; ++k)
-            w.hang = w.hang || marks[1][k] == i;
+        bool* flags[markKinds] = {&w.refuse, &w.hang, &w.slow};
+        for (int kind = 0; kind < markKinds; ++kind)
+            for (int k = 0; k < markCount[kind]; ++k)
+                *flags[kind] = *flags[kind] || marks[kind][k] == i;
         w.created = CreateEventA(NULL, TRUE, FALSE, NULL);
         // Small stacks: a benchmark may ask for hundreds of windows.
         HANDLE thread = CreateThread(NULL, 64 * 1024, WindowThread, &w,
