@@ -43,12 +43,11 @@ bool RequestClose(HWND window)
     ULONG_PTR request = ++lastRequest;
     if (!SendMessageCallbackA(window, WM_CLOSE, 0, 0, CloseHandled, request))
         return false;
-    // Only messages sent to this thread are handled while waiting (the callback among
-    // them, and whatever the target sends back), so no timer tick and no second sweep
-    // can start inside the wait.
+    // Peeking runs the callback and whatever the target sends back to this thread; it
+    // removes nothing posted, so no timer tick and no second sweep starts inside the wait.
     for (;;) {
         MSG message;
-        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
         if (lastHandled == request)
             return true;
         if (!IsWindow(window) || IsHungAppWindow(window))
