@@ -6,6 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
-cmake -S . -B build
-cmake --build build -j2
-exec ctest --test-dir build -j2 --output-on-failure
+cmake --preset native
+cmake --build --preset native
+exec ctest --preset native
