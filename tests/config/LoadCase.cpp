@@ -12,13 +12,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-const char untouchedName[] = "\x7F(untouched)";
-const int untouchedMethod = -7777;
-
-}  // namespace
-
 ScratchDirectory::ScratchDirectory()
 {
     std::string pattern = (fs::temp_directory_path() / "pyxen-config-XXXXXX").string();
@@ -33,17 +26,6 @@ ScratchDirectory::~ScratchDirectory()
 {
     fs::current_path(previous);
     fs::remove_all(path);
-}
-
-void ResetReaders()
-{
-    interval = 5000;
-    configObserver = nullptr;
-    FakeReset();
-    for (Rule& rule : rules) {
-        rule.SetMethod(untouchedMethod);
-        rule.SetName(untouchedName);
-    }
 }
 
 Outcome LoadAndCapture(const std::string& path, const CaseCall& call)
@@ -61,7 +43,7 @@ Outcome LoadAndCapture(const std::string& path, const CaseCall& call)
             EXPECT_LT(length, static_cast<size_t>(nameSize)) << "rule " << i << " has no NUL";
             outcome.rules.push_back({i, rule.method, std::string(rule.name, length)});
         } else {
-            EXPECT_TRUE(rule.method == untouchedMethod && strcmp(rule.name, untouchedName) == 0)
+            EXPECT_TRUE(IsUntouched(rule))
                 << "rule " << i << " was written outside the range " << first << ".." << outcome.result;
         }
     }

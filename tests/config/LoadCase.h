@@ -2,6 +2,7 @@
 // Runs the readers on files in a scratch directory, with everything they touch reset
 // first, and captures what they left behind.
 #include "CaseFormat.h"
+#include "ReaderReset.h"
 
 #include <filesystem>
 #include <string>
@@ -18,10 +19,6 @@ private:
     std::filesystem::path path;
     std::filesystem::path previous;
 };
-
-// interval to 5000, no observer, no boxes, and every rule set to a mark that the
-// readers never write, so a rule written outside the range they report shows up.
-void ResetReaders();
 
 // Loads path as call says and captures the outcome. Fails the current test when a rule
 // outside the reported range was touched.

@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "platform/FakeDesktop.h"
 #include "rules/Rule.h"
+#include "tests/config/ReaderReset.h"
 
 #include <fcntl.h>
 #include <stdint.h>
@@ -26,8 +27,6 @@ namespace {
 const char marker[] = "\n--- list.txt ---\n";
 const char settingsName[] = "pyxen.cfg";
 const char listName[] = "list.txt";
-const char untouchedName[] = "\x7F(untouched)";
-const int untouchedMethod = -7777;
 
 std::string directory;
 int homeDirectory = -1;  // the directory libFuzzer was started in, for its own files
@@ -110,7 +109,7 @@ void Check(const ModelOutcome& model, int result)
     for (int i = 0; i < ruleCapacity; ++i) {
         const Rule& rule = rules[i];
         if (i > result) {
-            if (rule.method != untouchedMethod || strcmp(rule.name, untouchedName) != 0)
+            if (!IsUntouched(rule))
                 Fail("a rule past the result was written", model, result);
             continue;
         }
@@ -174,13 +173,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     else
         unlink(listName);
 
-    interval = 5000;
+    ResetReaders();
     configObserver = CheckEvent;
-    FakeReset();
-    for (Rule& rule : rules) {
-        rule.SetMethod(untouchedMethod);
-        rule.SetName(untouchedName);
-    }
     int result = LoadSettings(settingsName);
     if (fchdir(homeDirectory) != 0)
         abort();
