@@ -10,3 +10,10 @@
 // most size bytes. Returns the number of bytes written (0 when nothing fits) and sets
 // lost when the code page has no such character and a stand-in was written instead.
 int WideToAnsi(const uint16_t* text, int length, char* out, int size, bool& lost);
+
+// The ANSI code page's number: GetACP() on Windows; on the native build the one set
+// last, 932 (Shift JIS) unless set.
+int AnsiCodePage();
+#ifndef _WIN32
+void SetAnsiCodePage(int codePage);
+#endif
