@@ -6,8 +6,10 @@
 #
 # A case folder holds pyxen.cfg and any program lists, or make.sh to write files whose
 # bytes a text file can't keep (trailing blanks, CRs, long lines); args holds the
-# command line when it isn't the default one.
+# command line when it isn't the default one. The checker speaks the locale's language;
+# the cases choose theirs with --lang, whatever the machine's locale.
 set -u
+export LC_ALL=C
 tool=$1
 case=$2
 work=$3

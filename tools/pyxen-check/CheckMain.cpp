@@ -1,13 +1,16 @@
 #include "config/ConfigObserver.h"
 #include "config/Settings.h"
 #include "rules/Rule.h"
+#include "tools/pyxen-check/AnsiText.h"
+#include "tools/pyxen-check/Console.h"
 #include "tools/pyxen-check/Findings.h"
+#include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Report.h"
 #ifdef _WIN32
 #include "tools/pyxen-check/WindowList.h"
 #endif
 
-#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #ifdef _WIN32
@@ -20,75 +23,115 @@ static const int exitClean = 0;
 static const int exitWarnings = 1;
 static const int exitUnreadable = 2;
 
-static void PrintHelp()
+struct Options {
+    const char* path = defaultPath;
+    bool pathGiven = false;
+    bool listWindows = false;
+    bool help = false;
+    const char* codePage = nullptr;
+};
+
+// Options that take a value take it from the next argument.
+static bool TakesValue(const char* argument)
 {
-    printf("usage: pyxen-check [--windows] [SETTINGS]\n"
-           "\n"
-           "Reads SETTINGS (default %s) and the program lists it names with the very\n"
-           "reader pyxen.exe uses, and prints what pyxen.exe would make of them:\n"
-           "  - the interval and the line it came from;\n"
-           "  - the rule table as loaded: index, method (0 Exact, 1 Contains, 2 Differs;\n"
-           "    any other never matches), name, and the file and line it came from;\n"
-           "  - a warning, with file and line, for each line that probably does not say\n"
-           "    what its writer meant: keyword lines that look like window titles\n"
-           "    ('INTERNET Radio'), 'Name:1' without a blank before ':', methods other\n"
-           "    than 0 to 2, empty names, Differs rules, intervals under 100 ms, lines cut\n"
-           "    at 249 bytes, rules past the 250th, unreadable program lists, names with\n"
-           "    leading or trailing blanks, duplicate rules, and lines that are ignored.\n"
-           "Names are shown in double quotes; bytes outside printable ASCII, '\\' and '\"'\n"
-           "are written as \\xNN. Relative paths in READ lines are taken from the current\n"
-           "directory, as pyxen.exe takes them, not from the settings file's folder.\n"
-           "\n"
-           "  --windows  also list the titled top-level windows open now and, for each,\n"
-           "             the rules that would ask it to close. A dry run: nothing is sent.\n"
-           "             Windows only.\n"
-           "  --help     show this text\n"
-           "\n"
-           "Exit status: 0 nothing to warn about, 1 warnings, 2 the settings file can't be\n"
-           "read (or the command line is wrong).\n",
-           defaultPath);
+    return strcmp(argument, "--lang") == 0 || strcmp(argument, "--codepage") == 0;
+}
+
+// The language comes first, so that what is wrong with the rest is said in it.
+static bool ChooseOutputLanguage(int argc, char** argv)
+{
+    ChooseUsersLanguage();
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (strcmp(argv[i], "--lang") == 0 && !ChooseLanguage(argv[i + 1])) {
+            PrintError(Say(Message::LanguageUnknown, argv[i + 1]));
+            return false;
+        }
+        if (TakesValue(argv[i]))
+            ++i;
+    }
+    return true;
+}
+
+static bool ReadOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (TakesValue(argument)) {
+            if (i + 1 == argc) {
+                PrintError(Say(Message::NeedsValue, argument));
+                return false;
+            }
+            if (strcmp(argument, "--codepage") == 0)
+                options.codePage = argv[i + 1];
+            ++i;
+        } else if (strcmp(argument, "--help") == 0) {
+            options.help = true;
+        } else if (strcmp(argument, "--windows") == 0) {
+            options.listWindows = true;
+        } else if (strncmp(argument, "--", 2) == 0 || options.pathGiven) {
+            PrintError(Say(Message::UnexpectedArgument, argument));
+            return false;
+        } else {
+            options.path = argument;
+            options.pathGiven = true;
+        }
+    }
+    return true;
+}
+
+// The readers and the names shown take the code page of the Windows the files are for:
+// that Windows' own, or on Linux the one the option names.
+static bool ChooseCodePage(const char* codePage)
+{
+#ifdef _WIN32
+    if (codePage != nullptr) {
+        PrintError(Say(Message::CodePageWindows, CheckCodePage()));
+        return false;
+    }
+    return true;
+#else
+    char* end = nullptr;
+    long number = codePage != nullptr ? strtol(codePage, &end, 10) : 932;
+    if ((codePage != nullptr && (end == codePage || *end != '\0' || number <= 0 ||
+                                 number > 65535)) ||
+        !UseCodePage(static_cast<int>(number))) {
+        PrintError(Say(Message::CodePageUnknown, codePage != nullptr ? codePage : "932"));
+        return false;
+    }
+    return true;
+#endif
 }
 
 int main(int argc, char** argv)
 {
-    const char* path = defaultPath;
-    bool pathGiven = false;
-    bool listWindows = false;
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--help") == 0) {
-            PrintHelp();
-            return exitClean;
-        }
-        if (strcmp(argv[i], "--windows") == 0) {
-            listWindows = true;
-        } else if (strncmp(argv[i], "--", 2) == 0 || pathGiven) {
-            fprintf(stderr, "pyxen-check: unexpected argument '%s' (see pyxen-check --help)\n",
-                    argv[i]);
-            return exitUnreadable;
-        } else {
-            path = argv[i];
-            pathGiven = true;
-        }
+    Options options;
+    if (!ChooseOutputLanguage(argc, argv) || !ReadOptions(argc, argv, options))
+        return exitUnreadable;
+    if (options.help) {
+        Print(Say(Message::Help, defaultPath));
+        return exitClean;
     }
 #ifndef _WIN32
-    if (listWindows) {
-        fprintf(stderr, "pyxen-check: --windows lists Windows desktops only\n");
+    if (options.listWindows) {
+        PrintError(Text(Message::WindowsOnly));
         return exitUnreadable;
     }
 #endif
+    if (!ChooseCodePage(options.codePage))
+        return exitUnreadable;
 
     configObserver = RecordConfigEvent;
-    lastRule = LoadSettings(path);
+    lastRule = LoadSettings(options.path);
     if (settingsUnreadable) {
-        fprintf(stderr, "pyxen-check: can't read the settings file %s\n", path);
+        PrintError(Say(Message::SettingsUnreadable, options.path));
         return exitUnreadable;
     }
     if (lastRule < 0)
-        AddWarning(Origin{path, 0}, "no rule: pyxen.exe ends at once, without a word");
+        AddWarning(Origin{options.path, 0}, Text(Message::NoRule));
 
-    PrintReport(path);
+    PrintReport(options.path);
 #ifdef _WIN32
-    if (listWindows)
+    if (options.listWindows)
         ListWindows();
 #endif
     PrintWarnings();

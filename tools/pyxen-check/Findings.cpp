@@ -1,5 +1,7 @@
 #include "tools/pyxen-check/Findings.h"
 
+#include "tools/pyxen-check/Encodings.h"
+#include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Text.h"
 #include "tools/pyxen-check/Traps.h"
 
@@ -19,20 +21,18 @@ void AddWarning(const Origin& at, const std::string& text, bool aboutInterval)
 void RecordConfigEvent(ConfigEvent event, const ConfigLine& line, int value)
 {
     Origin at = {line.path, line.number};
+    if (event != ConfigEvent::FileUnreadable)
+        CheckText(event, at, line, value);
     switch (event) {
     case ConfigEvent::FileUnreadable:
         if (!line.programList) {
             settingsUnreadable = true;
         } else {
-            AddWarning(listOrigin,
-                       Format("program list \"%s\" can't be read: pyxen.exe shows an error box, "
-                              "then goes on without it",
-                              Escaped(line.path).c_str()));
+            AddWarning(listOrigin, Say(Message::ListUnreadable, Escaped(line.path).c_str()));
         }
         break;
     case ConfigEvent::LineCut:
-        AddWarning(at, "line longer than 249 bytes: it is cut there, and the rest is read as "
-                       "a line of its own");
+        AddWarning(at, Text(Message::LineCut));
         break;
     case ConfigEvent::LineIgnored:
         CheckIgnoredLine(at, line);
@@ -55,9 +55,9 @@ void RecordConfigEvent(ConfigEvent event, const ConfigLine& line, int value)
         CheckRule(value);
         break;
     case ConfigEvent::RuleDropped:
-        AddWarning(at, Format("rule dropped: the table is full with %d rules (pyxen.exe says "
-                              "so once, in an error box)",
-                              ruleCapacity));
+        AddWarning(at, Say(Message::RuleDropped, ruleCapacity));
+        break;
+    default:  // what the text itself tells, checked above
         break;
     }
 }

@@ -2,47 +2,55 @@
 
 #include "config/Settings.h"
 #include "rules/Rule.h"
+#include "tools/pyxen-check/Console.h"
+#include "tools/pyxen-check/Encodings.h"
 #include "tools/pyxen-check/Findings.h"
+#include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Text.h"
 
-#include <stdio.h>
-
-const char* MethodLabel(int method)
+std::string MethodLabel(int method)
 {
-    static char label[32];
     switch (method) {
     case Exact:
-        return "0 Exact";
+        return Text(Message::MethodExact);
     case Contains:
-        return "1 Contains";
+        return Text(Message::MethodContains);
     case Differs:
-        return "2 Differs";
+        return Text(Message::MethodDiffers);
     }
-    snprintf(label, sizeof label, "%d never matches", method);
-    return label;
+    return Say(Message::MethodNever, method);
 }
 
 void PrintReport(const char* path)
 {
-    printf("settings %s\n", path);
+    Print(Say(Message::SettingsHeading, ShownPath(path).c_str()));
+    // A file of ASCII alone reads the same in every encoding; naming one there would
+    // only be noise.
+    for (const FileRead& file : filesRead) {
+        if (file.encoding != TextEncoding::Ansi || file.beyondAscii)
+            Print(Say(Message::EncodingHeading, ShownPath(file.path).c_str(),
+                      EncodingName(file.encoding).c_str()));
+    }
     if (intervalOrigin.line > 0)
-        printf("interval %d ms, from %s:%d\n", interval, intervalOrigin.path.c_str(),
-               intervalOrigin.line);
+        Print(Say(Message::IntervalFrom, interval, ShownPath(intervalOrigin.path).c_str(),
+                  intervalOrigin.line));
     else
-        printf("interval %d ms, default 5000\n", interval);
-    printf("rules %d\n", lastRule + 1);
+        Print(Say(Message::IntervalDefault, interval));
+    Print(Say(Message::RulesHeading, lastRule + 1));
     for (int i = 0; i <= lastRule; ++i)
-        printf("%5d  %-18s \"%s\"  %s:%d\n", i, MethodLabel(rules[i].method),
-               Escaped(rules[i].name).c_str(), ruleOrigins[i].path.c_str(), ruleOrigins[i].line);
+        Print(Format("%5d  %s \"%s\"  %s:%d\n", i, Padded(MethodLabel(rules[i].method), 18).c_str(),
+                     Escaped(rules[i].name).c_str(), ShownPath(ruleOrigins[i].path).c_str(),
+                     ruleOrigins[i].line));
 }
 
 void PrintWarnings()
 {
-    printf("warnings %d\n", static_cast<int>(warnings.size()));
+    Print(Say(Message::WarningsHeading, static_cast<int>(warnings.size())));
     for (const Warning& warning : warnings) {
+        std::string path = ShownPath(warning.at.path);
         if (warning.at.line > 0)
-            printf("%s:%d: %s\n", warning.at.path.c_str(), warning.at.line, warning.text.c_str());
+            Print(Format("%s:%d: %s\n", path.c_str(), warning.at.line, warning.text.c_str()));
         else
-            printf("%s: %s\n", warning.at.path.c_str(), warning.text.c_str());
+            Print(Format("%s: %s\n", path.c_str(), warning.text.c_str()));
     }
 }

@@ -1,10 +1,11 @@
 #include "tools/pyxen-check/WindowList.h"
 
 #include "rules/Sweep.h"
+#include "tools/pyxen-check/Console.h"
+#include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Text.h"
 
 #include <stdint.h>
-#include <stdio.h>
 #include <string>
 #include <vector>
 
@@ -45,15 +46,16 @@ void ListWindows()
     int named = 0;
     for (const ListedWindow& entry : listed)
         named += entry.rulesMatching.empty() ? 0 : 1;
-    printf("windows %d titled, %d would be asked to close (dry run: nothing was sent)\n",
-           static_cast<int>(listed.size()), named);
+    Print(Say(Message::WindowsHeading, static_cast<int>(listed.size()), named));
     for (const ListedWindow& entry : listed) {
         unsigned long handle = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(entry.window));
-        printf("  0x%08lX \"%s\": ", handle, entry.title.c_str());
+        Print(Format("  0x%08lX \"%s\": ", handle, entry.title.c_str()));
         if (entry.rulesMatching.empty())
-            printf("no rule\n");
+            Print(Text(Message::WindowNoRule) + std::string("\n"));
         else
-            printf("rule%s%s\n", entry.rulesMatching.find(' ', 1) == std::string::npos ? "" : "s",
-                   entry.rulesMatching.c_str());
+            Print(Say(entry.rulesMatching.find(' ', 1) == std::string::npos ? Message::WindowOneRule
+                                                                            : Message::WindowRules,
+                      entry.rulesMatching.c_str()) +
+                  "\n");
     }
 }

@@ -1,0 +1,34 @@
+#include "tools/pyxen-check/Console.h"
+
+#include <stdio.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+static void Write(FILE* stream, const std::string& text)
+{
+#ifdef _WIN32
+    HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (GetConsoleMode(handle, &mode)) {
+        int size = static_cast<int>(text.size());
+        std::wstring wide(size, L'\0');
+        int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], size);
+        fflush(stream);
+        DWORD written;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(units), &written, NULL);
+        return;
+    }
+#endif
+    fwrite(text.data(), 1, text.size(), stream);
+}
+
+void Print(const std::string& text)
+{
+    Write(stdout, text);
+}
+
+void PrintError(const std::string& text)
+{
+    Write(stderr, text);
+}
