@@ -8,7 +8,7 @@ windowsDir=$(cd "$1" && pwd) || exit 1
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../wine/wine-env.sh"
-# Titles in the report are Shift JIS bytes: the text tools here must take bytes as bytes.
+# The report is UTF-8 when redirected; the text tools here take its bytes as bytes.
 export LC_ALL=C
 
 checkExe=$windowsDir/tools/pyxen-check/pyxen-check.exe
@@ -22,21 +22,6 @@ failures=0
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
-}
-
-# The bytes of a title in code page 932, written as pyxen-check writes them.
-escape() {
-    local hex
-    printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -s ' ' '\n' |
-        while read -r hex; do
-            [ -n "$hex" ] || continue
-            local byte=$((16#$hex))
-            if ((byte < 0x20 || byte >= 0x7f || byte == 0x5c || byte == 0x22)); then
-                printf '\\x%s' "${hex^^}"
-            else
-                printf "\\x$hex"
-            fi
-        done
 }
 
 # wait_for FILE PATTERN SECONDS
@@ -65,7 +50,7 @@ expectedNamed="0 1 4 5"
 wine_bg testwinPid "$testwinExe" --report 'report.txt' --refuse 4 --exit-after 180000 "${titles[@]}"
 wait_for report.txt '^ready' 60 || { fail "testwin never reported ready"; exit 1; }
 
-wine "$checkExe" --windows > dry-run.txt 2>&1
+wine "$checkExe" --windows --lang en > dry-run.txt 2>&1
 status=$?
 tr -d '\r' < dry-run.txt > dry-run.lf
 cat dry-run.lf
@@ -80,7 +65,7 @@ namedIndices=()
 for title in "${named[@]}"; do
     found=""
     for i in "${!titles[@]}"; do
-        [ "$(escape "${titles[$i]}")" == "$title" ] && found=$i
+        [ "${titles[$i]}" == "$title" ] && found=$i
     done
     if [ -n "$found" ]; then
         namedIndices+=("$found")
@@ -92,6 +77,14 @@ namedSet=$(printf '%s\n' "${namedIndices[@]}" | sort -n | tr '\n' ' ' | sed 's/ 
 [ "$namedSet" == "$expectedNamed" ] ||
     fail "the dry run names windows '$namedSet', expected '$expectedNamed'"
 grep -q '^close ' report.txt && fail "the dry run sent a close request"
+
+# Wine runs with a Japanese locale: unasked, the checker speaks Japanese, and shows the
+# Shift JIS rule as the text it is.
+wine "$checkExe" > japanese.txt 2>&1
+tr -d '\r' < japanese.txt > japanese.lf
+cat japanese.lf
+grep -qx 'ルール 3 件' japanese.lf || fail "the report is not in Japanese"
+grep -q '^    2  1 部分一致  *"メモ帳"  ' japanese.lf || fail "the rule メモ帳 is not shown as text"
 
 wine_bg pyxenPid "$pyxenExe"
 for i in 0 1 5; do
