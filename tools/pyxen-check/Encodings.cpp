@@ -67,13 +67,14 @@ void CheckText(ConfigEvent event, const Origin& at, const ConfigLine& line, int 
     FileRead& file = FileOf(line.path);
     bool hasContent = line.content != nullptr && line.number > 0;
     if (hasContent && HasHighByte(line))
-        file.beyondAscii = true;
+        file.worthNaming = true;
     std::string quoted = hasContent ? Quoted(line.content, line.length) : "";
     switch (event) {
     case ConfigEvent::FileEncoding:
         file.encoding = static_cast<TextEncoding>(value);
         break;
     case ConfigEvent::LooksLikeUtf16:
+        file.worthNaming = true;
         AddWarning(at, Text(Message::LooksLikeUtf16));
         break;
     case ConfigEvent::CharacterLost: {

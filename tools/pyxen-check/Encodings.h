@@ -11,7 +11,7 @@
 struct FileRead {
     std::string path;
     TextEncoding encoding;  // Ansi until the readers name another
-    bool beyondAscii;       // a line held a byte above 0x7F: the encoding decides its meaning
+    bool worthNaming;       // a line held a byte above 0x7F, or the file looked like UTF-16
 };
 
 // In the order the files were opened.

@@ -233,7 +233,7 @@ constexpr Texts texts[] = {
      "飛ばされないため、この行のキーワードや名前は意図どおりに読まれていない可能性があります"},
     {Message::TextInvalid,
      "%s: %d byte sequence(s) not valid in %s; the line probably does not read as written",
-     "%s: %d か所に %s として正しくないバイト列があります。この行は書いたとおりには読まれて"
+     "%s: %d か所のバイト列が「%s」として正しくありません。この行は書いたとおりには読まれて"
      "いない可能性があります"},
     {Message::AnsiOnUtf8CodePage,
      "%s: the ANSI code page is UTF-8 (65001), and this file is read as ANSI bytes that are "

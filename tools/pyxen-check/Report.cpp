@@ -27,7 +27,7 @@ void PrintReport(const char* path)
     // A file of ASCII alone reads the same in every encoding; naming one there would
     // only be noise.
     for (const FileRead& file : filesRead) {
-        if (file.encoding != TextEncoding::Ansi || file.beyondAscii)
+        if (file.encoding != TextEncoding::Ansi || file.worthNaming)
             Print(Say(Message::EncodingHeading, ShownPath(file.path).c_str(),
                       EncodingName(file.encoding).c_str()));
     }
