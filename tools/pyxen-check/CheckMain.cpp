@@ -6,6 +6,7 @@
 #include "tools/pyxen-check/Findings.h"
 #include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Report.h"
+#include "tools/pyxen-check/Text.h"
 #ifdef _WIN32
 #include "tools/pyxen-check/WindowList.h"
 #endif
@@ -43,7 +44,7 @@ static bool ChooseOutputLanguage(int argc, char** argv)
     ChooseUsersLanguage();
     for (int i = 1; i + 1 < argc; ++i) {
         if (strcmp(argv[i], "--lang") == 0 && !ChooseLanguage(argv[i + 1])) {
-            PrintError(Say(Message::LanguageUnknown, argv[i + 1]));
+            PrintError(Say(Message::LanguageUnknown, ShownPath(argv[i + 1]).c_str()));
             return false;
         }
         if (TakesValue(argv[i]))
@@ -69,7 +70,7 @@ static bool ReadOptions(int argc, char** argv, Options& options)
         } else if (strcmp(argument, "--windows") == 0) {
             options.listWindows = true;
         } else if (strncmp(argument, "--", 2) == 0 || options.pathGiven) {
-            PrintError(Say(Message::UnexpectedArgument, argument));
+            PrintError(Say(Message::UnexpectedArgument, ShownPath(argument).c_str()));
             return false;
         } else {
             options.path = argument;
@@ -95,7 +96,8 @@ static bool ChooseCodePage(const char* codePage)
     if ((codePage != nullptr && (end == codePage || *end != '\0' || number <= 0 ||
                                  number > 65535)) ||
         !UseCodePage(static_cast<int>(number))) {
-        PrintError(Say(Message::CodePageUnknown, codePage != nullptr ? codePage : "932"));
+        PrintError(Say(Message::CodePageUnknown,
+                       codePage != nullptr ? ShownPath(codePage).c_str() : "932"));
         return false;
     }
     return true;
@@ -123,7 +125,7 @@ int main(int argc, char** argv)
     configObserver = RecordConfigEvent;
     lastRule = LoadSettings(options.path);
     if (settingsUnreadable) {
-        PrintError(Say(Message::SettingsUnreadable, options.path));
+        PrintError(Say(Message::SettingsUnreadable, ShownPath(options.path).c_str()));
         return exitUnreadable;
     }
     if (lastRule < 0)

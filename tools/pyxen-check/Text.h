@@ -8,8 +8,8 @@
 std::string Escaped(const char* bytes, int length);
 std::string Escaped(const char* text);
 
-// A path as the checker prints it: decoded the same way, but with its backslashes and
-// quotes left alone, so that .\pyxen.cfg reads as it is written.
+// A path, or any other argument, as the checker prints it: decoded the same way, but
+// with its backslashes and quotes left alone, so that .\pyxen.cfg reads as written.
 std::string ShownPath(const std::string& path);
 
 // UTF-8 text followed by blanks up to width columns; a wide (CJK) character takes two.
