@@ -1,10 +1,10 @@
 #include "tools/pyxen-check/AnsiText.h"
 
-#include "platform/CodePage.h"
-
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "platform/CodePage.h"
+
 #include <iconv.h>
 #include <stdio.h>
 #endif

@@ -78,10 +78,12 @@ void CheckText(ConfigEvent event, const Origin& at, const ConfigLine& line, int 
         AddWarning(at, Text(Message::LooksLikeUtf16));
         break;
     case ConfigEvent::CharacterLost: {
+        unsigned codePoint = static_cast<unsigned>(value);
+        bool isCharacter = codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
         std::string character;
-        AppendUtf8(static_cast<unsigned>(value), character);
+        AppendUtf8(isCharacter ? codePoint : 0xFFFD, character);
         AddWarning(at, Say(Message::CharacterLost, quoted.c_str(), CheckCodePage(),
-                           character.c_str(), static_cast<unsigned>(value)));
+                           character.c_str(), codePoint));
         break;
     }
     case ConfigEvent::TextInvalid:
