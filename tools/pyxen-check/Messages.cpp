@@ -133,7 +133,8 @@ constexpr Texts texts[] = {
     {Message::WarningsHeading, "warnings %d\n", "警告 %d 件\n"},
     {Message::WindowsHeading,
      "windows %d titled, %d would be asked to close (dry run: nothing was sent)\n",
-     "ウィンドウ タイトル付き %d 個、閉じるよう求めるもの %d 個（確認のみ。何も送っていません）\n"},
+     "ウィンドウ: タイトルのあるもの %d 個、うち閉じるよう求めるもの %d 個（確認のみで、何も"
+     "送っていません）\n"},
     {Message::WindowNoRule, "no rule", "該当ルールなし"},
     {Message::WindowOneRule, "rule%s", "ルール%s"},
     {Message::WindowRules, "rules%s", "ルール%s"},
