@@ -4,7 +4,6 @@
 #include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Text.h"
 
-#include <string.h>
 
 std::vector<FileRead> filesRead;
 
