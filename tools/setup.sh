@@ -11,6 +11,7 @@ packages=(
     wine wine32:i386 wine64
     xvfb xauth locales
     clang
+    wixl msitools zip unzip
 )
 
 if [ "$(id -u)" -eq 0 ]; then
