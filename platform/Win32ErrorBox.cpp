@@ -34,8 +34,10 @@ void ShowBox(const wchar_t* caption, const wchar_t* text, const char* path)
     if (widened <= 0)
         message[length] = L'\0';
     // With no owner, a box started in the background would open behind the windows of
-    // the program in front, or stay there at logon, where nobody sees it.
-    MessageBoxW(NULL, message, caption, MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+    // the program in front, or stay there at logon, where nobody sees it. For a box
+    // without owner MB_SYSTEMMODAL means topmost too, where MB_TOPMOST alone is not
+    // honoured (Wine).
+    MessageBoxW(NULL, message, caption, MB_OK | MB_SETFOREGROUND | MB_TOPMOST | MB_SYSTEMMODAL);
 }
 
 }  // namespace
