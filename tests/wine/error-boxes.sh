@@ -40,6 +40,14 @@ wait_for_line report.txt '^gone 0$' 20 || fail "the rule after the missing list 
 expect_eq "a window no rule names is left alone" "$(close_count report.txt 1)" 0
 # Several sweeps' time: a close request to the box would dismiss it.
 sleep 1.5
+# The checker's listing says which windows Pyxen never asks, and why.
+listing=$(wine "$PYXEN_WINDOWS_DIR/tools/pyxen-check/pyxen-check.exe" --windows | tr -d '\r')
+# The box's caption, 実行禁止！, in code page 932 as the checker writes it.
+boxTitle='"\x8E\xC0\x8Ds\x8B\xD6\x8E~\x81I"'
+expect_eq "the box listed as Pyxen's own" \
+    "$(grep -A1 -F "$boxTitle" <<< "$listing" | grep -c "exempt (Pyxen's own window)")" 1
+grep -q 'exempt (input-method window)' <<< "$listing" || fail "no input-method window listed as exempt"
+grep -q 'runs as administrator' <<< "$listing" && fail "a window of the same rights listed as elevated"
 wine "$PROBE_EXE" box --ok > /dev/null || fail "Pyxen's sweep closed its own box"
 wine "$PROBE_EXE" host > /dev/null || fail "Pyxen ended after the list box"
 # Its Differs rule would close the next part's windows.
