@@ -7,6 +7,11 @@
 source "$(dirname "$0")/test-lib.sh"
 e2e_start
 
+# part DIR SETTINGS: a fresh directory for one part, holding its settings file.
+part() {
+    mkdir -p "$WORK/$1" && cd "$WORK/$1" && printf "$2" > pyxen.cfg
+}
+
 stop_pyxen() {
     wine "$PROBE_EXE" close-host > /dev/null
     if wait_for_exit "$pyxen" 20; then
@@ -17,8 +22,7 @@ stop_pyxen() {
 }
 
 echo "--- a slow close"
-mkdir -p "$WORK/slow" && cd "$WORK/slow"
-printf 'INTER=500\nSlow :1\nlow editor :0\nQuick :1\n' > pyxen.cfg
+part slow 'INTER=500\nSlow :1\nlow editor :0\nQuick :1\n'
 report=$WORK/slow/report.txt
 start_testwin tw "$report" --slow 0 "Slow editor" "Quick game"
 started=$SECONDS
@@ -37,8 +41,7 @@ expect_eq "close requests to the quick window" "$(close_count "$report" 1)" 1
 stop_pyxen
 
 echo "--- a question left open"
-mkdir -p "$WORK/ask" && cd "$WORK/ask"
-printf 'INTER=300\neditor :1\nGame :1\n' > pyxen.cfg
+part ask 'INTER=300\neditor :1\nGame :1\n'
 asking=$WORK/ask/asking.txt
 start_testwin tw2 "$asking" --ask 0 --exit-after 60000 "Untitled - editor"
 wine_bg pyxen "$PYXEN_EXE"
@@ -59,9 +62,8 @@ expect_eq "close requests to the asking editor" "$(close_count "$asking" 0)" 1
 stop_pyxen
 
 echo "--- a tick sent to the host during a wait"
-mkdir -p "$WORK/tick" && cd "$WORK/tick"
 # No tick of its own for ten minutes: the probe's ticks are the only ones.
-printf 'INTER=600000\neditor :1\n' > pyxen.cfg
+part tick 'INTER=600000\neditor :1\n'
 report=$WORK/tick/report.txt
 start_testwin tw5 "$report" --ask 0 --refuse 1 --exit-after 60000 \
     "Asking editor" "Refusing editor"
