@@ -44,8 +44,8 @@ BOOL CALLBACK SweepEnumProc(HWND window, LPARAM)
 void Sweep()
 {
     // A close request's wait runs the messages sent to this thread, a WM_TIMER sent to
-    // the host window among them: a sweep started there would ask again the window
-    // that is still handling the first request.
+    // the host window among them: a sweep started there would ask again the windows
+    // this one has just asked, and stack its own waits on top of this one.
     static bool sweeping;
     if (sweeping)
         return;
