@@ -1,6 +1,7 @@
 #include "host/Host.h"
 
 #include "config/Settings.h"
+#include "platform/Window.h"
 #include "rules/Sweep.h"
 
 #include <stdlib.h>
@@ -10,9 +11,13 @@ static const char settingsPath[] = ".\\pyxen.cfg";
 static void OnCreate(HWND window)
 {
     lastRule = LoadSettings(settingsPath);
-    if (lastRule == -1)
-        exit(0);  // nothing to enforce; any error box has been dismissed already
+    if (lastRule == -1) {
+        // Nothing to enforce: the user reads why, then the process ends.
+        ShowQueuedErrorBoxes();
+        exit(0);
+    }
     // The last INTER line has been read by now. The value goes to the timer unchanged.
+    // Any error box is shown once the host window exists and ticks (WinMain).
     SetTimer(window, sweepTimer, static_cast<UINT>(interval), NULL);
 }
 

@@ -1,5 +1,7 @@
 #include "host/Host.h"
 
+#include "platform/Window.h"
+
 // The icon the window class asks for is not in the program file, so the class gets
 // none of its own; the program file's icon (101) is the one Explorer shows.
 static const WORD classIcon = 32512;
@@ -22,6 +24,9 @@ int WINAPI WinMain(HINSTANCE thisInstance, HINSTANCE, LPSTR, int)
     CreateWindowExA(WS_EX_TOOLWINDOW, hostClassName, NULL, WS_OVERLAPPEDWINDOW,
                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                     NULL, NULL, instance, NULL);
+    // The rules that did load are enforced already: each box's own message loop
+    // dispatches the timer's ticks to the host window while it waits for OK.
+    ShowQueuedErrorBoxes();
 
     // GetMessage returns -1 on failure; only a positive result is a message to handle.
     MSG message = {};

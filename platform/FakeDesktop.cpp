@@ -1,5 +1,7 @@
 #include "platform/FakeDesktop.h"
 
+#include "platform/PendingCloses.h"
+
 #include <stdint.h>
 #include <string.h>
 
@@ -11,12 +13,15 @@ struct FakeWindow {
     bool open;
     int closeRequests;
     std::function<void()> onRequest;
+    WindowExemption exemption;
+    uintptr_t unanswered;
 };
 
 std::vector<FakeWindow> windows;
 std::vector<HWND> closeLog;
 std::vector<ErrorBox> errorBoxes;
 long titleReads;
+long exemptionQueries;
 
 FakeWindow* Find(HWND window)
 {
@@ -24,6 +29,12 @@ FakeWindow* Find(HWND window)
     if (index == 0 || index > windows.size())
         return nullptr;
     return &windows[index - 1];
+}
+
+unsigned long Owner(HWND window)
+{
+    FakeWindow* found = Find(window);
+    return found && found->open ? 1 : 0;
 }
 
 }  // namespace
@@ -34,17 +45,34 @@ void FakeReset()
     closeLog.clear();
     errorBoxes.clear();
     titleReads = 0;
+    exemptionQueries = 0;
+    ResetCloseRequests();
 }
 
 HWND FakeAddWindow(const std::string& title, OnClose onClose)
 {
-    windows.push_back(FakeWindow{title, onClose, true, 0, nullptr});
+    windows.push_back(FakeWindow{title, onClose, true, 0, nullptr, WindowExemption::None, 0});
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(windows.size()));
 }
 
 void FakeOnCloseRequest(HWND window, std::function<void()> action)
 {
     Find(window)->onRequest = std::move(action);
+}
+
+void FakeAnswer(HWND window)
+{
+    EndCloseRequest(Find(window)->unanswered);
+}
+
+void FakeSetExemption(HWND window, WindowExemption exemption)
+{
+    Find(window)->exemption = exemption;
+}
+
+long FakeExemptionQueries()
+{
+    return exemptionQueries;
 }
 
 void FakeCloseWindow(HWND window)
@@ -116,9 +144,10 @@ int ReadWindowTitle(HWND window, char* title, int size)
 
 bool RequestClose(HWND window)
 {
+    uintptr_t request = OpenCloseRequest(window, Owner);
+    if (!request)
+        return false;  // gone, still handling a request, or the table is full
     FakeWindow* found = Find(window);
-    if (!found || !found->open)
-        return false;  // a window that is gone answers nothing
     ++found->closeRequests;
     closeLog.push_back(window);
     if (found->onRequest) {
@@ -126,16 +155,21 @@ bool RequestClose(HWND window)
         action();
         found = Find(window);
     }
-    switch (found->onClose) {
-    case OnClose::Close:
-        found->open = false;
-        return true;
-    case OnClose::Refuse:
-        return true;
-    case OnClose::Hang:
+    if (found->onClose == OnClose::Hang) {
+        found->unanswered = request;
         return false;
     }
+    EndCloseRequest(request);
+    if (found->onClose == OnClose::Close)
+        found->open = false;
     return true;
+}
+
+WindowExemption ExemptionOf(HWND window)
+{
+    ++exemptionQueries;
+    FakeWindow* found = Find(window);
+    return found ? found->exemption : WindowExemption::None;
 }
 
 void ShowErrorBox(const wchar_t* caption, const wchar_t* text, const char* path)

@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory desktop behind the window-system seam, for tests and benchmarks on the
 // native build: top-level windows with titles, a log of every close request, and
-// windows that close on request, refuse, hang, or vanish in the middle of a sweep.
+// windows that close on request, refuse, never answer, or vanish in the middle of a
+// sweep. Requests left unanswered are kept in the same table pyxen.exe keeps them in.
 #include "platform/Window.h"
 
 #include <functional>
@@ -11,7 +12,8 @@
 enum class OnClose {
     Close,   // the window goes away
     Refuse,  // the program keeps the window (its user said "no" to "save changes?")
-    Hang,    // the program never answers: RequestClose reports it as given up
+    Hang,    // no answer within the wait (hung, or a question left open): the request
+             // stays outstanding until FakeAnswer
 };
 
 struct ErrorBox {
@@ -30,11 +32,20 @@ HWND FakeAddWindow(const std::string& title, OnClose onClose = OnClose::Close);
 // window itself reacts (to close other windows mid-sweep, or rename this one).
 void FakeOnCloseRequest(HWND window, std::function<void()> action);
 
+// The outstanding request of a window that did not answer is answered now; the
+// window stays open.
+void FakeAnswer(HWND window);
+
+void FakeSetExemption(HWND window, WindowExemption exemption);
+
+// Number of exemption queries since the last reset.
+long FakeExemptionQueries();
+
 void FakeCloseWindow(HWND window);
 void FakeSetTitle(HWND window, const std::string& title);
 bool FakeIsOpen(HWND window);
 
-// Close requests received by one window, and by all windows in the order sent.
+// Close requests received (sent, not merely tried) by one window, and by all windows in the order sent.
 int FakeCloseRequests(HWND window);
 const std::vector<HWND>& FakeCloseLog();
 

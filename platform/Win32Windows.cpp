@@ -1,14 +1,11 @@
 #include "platform/Window.h"
 
+#include "platform/PendingCloses.h"
+
 #include <string.h>
 
-// A program that is alive and pumping messages (for instance while it asks its user
-// whether to save) is waited for as long as it takes, as a plain SendMessage would, and
-// is asked only once. Only a thread that stops answering is given up on, once Windows
-// calls it hung (5 s without pumping). A send with a timeout can't do this: where the
-// platform enforces the timeout on a busy but healthy program, the next sweep would
-// send a second WM_CLOSE into the window still handling the first.
-static const DWORD hungPoll = 100;
+// How often the wait looks at the target again when no message wakes it.
+static const DWORD waitPoll = 100;
 
 void EnumTopWindows(WNDENUMPROC proc)
 {
@@ -26,32 +23,70 @@ int ReadWindowTitle(HWND window, char* title, int size)
     return static_cast<int>(strlen(title));
 }
 
-// A request given up on may still be answered later: its callback then names an old
-// request and changes nothing that a later wait looks at.
-static ULONG_PTR lastRequest;
-static ULONG_PTR lastHandled;
-
-static void CALLBACK CloseHandled(HWND, UINT, ULONG_PTR request, LRESULT)
+static unsigned long WindowThread(HWND window)
 {
-    lastHandled = request;
+    return GetWindowThreadProcessId(window, NULL);
 }
 
+// Runs whenever the answer comes: inside the wait, or long after it, from the host's
+// message loop. The request id names its own slot, so no wait mistakes another answer
+// for its own.
+static void CALLBACK CloseAnswered(HWND, UINT, ULONG_PTR request, LRESULT)
+{
+    EndCloseRequest(request);
+}
+
+// A program that pumps messages while it asks its user whether to save is waited for
+// up to closeWait, as Windows waits before calling it not responding; past that the
+// sweep goes on and the request stays outstanding. A plain SendMessage would wait as
+// long as the question stays open; a send with a timeout would forget the request and
+// let the next sweep send a second WM_CLOSE into the window still handling the first.
 bool RequestClose(HWND window)
 {
     if (IsHungAppWindow(window))
         return false;
-    ULONG_PTR request = ++lastRequest;
-    if (!SendMessageCallbackA(window, WM_CLOSE, 0, 0, CloseHandled, request))
+    uintptr_t request = OpenCloseRequest(window, WindowThread);
+    if (!request)
         return false;
-    // Peeking runs the callback and whatever the target sends back to this thread; it
-    // removes nothing posted, so no timer tick and no second sweep starts inside the wait.
+    // Fails at once, with ERROR_ACCESS_DENIED, for a window of a process with higher
+    // rights (UIPI): nothing was sent, so there is nothing to wait for.
+    if (!SendMessageCallbackA(window, WM_CLOSE, 0, 0, CloseAnswered, request)) {
+        EndCloseRequest(request);
+        return false;
+    }
+    DWORD start = GetTickCount();
     for (;;) {
+        // Peeking runs the callback and whatever is sent to this thread; it removes
+        // nothing posted, so no timer tick is handled inside the wait.
         MSG message;
         PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
-        if (lastHandled == request)
+        if (!CloseRequestOpen(request))
             return true;
-        if (!IsWindow(window) || IsHungAppWindow(window))
+        if (!IsWindow(window)) {
+            EndCloseRequest(request);
             return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, hungPoll, QS_SENDMESSAGE);
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= closeWait || IsHungAppWindow(window))
+            return false;
+        DWORD left = closeWait - spent;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, left < waitPoll ? left : waitPoll,
+                                  QS_SENDMESSAGE);
     }
+}
+
+WindowExemption ExemptionOf(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId())
+        return WindowExemption::OwnWindow;
+    if (window == GetShellWindow())
+        return WindowExemption::ShellWindow;
+    // One byte longer than the longest name, so a longer class name never matches.
+    char className[13];
+    if (GetClassNameA(window, className, sizeof className) > 0
+        && (strcmp(className, "IME") == 0 || strcmp(className, "MSCTFIME UI") == 0))
+        return WindowExemption::InputMethod;
+    return WindowExemption::None;
 }

@@ -15,10 +15,33 @@ void EnumTopWindows(WNDENUMPROC proc);
 // 0 for a window without a title or one that no longer exists.
 int ReadWindowTitle(HWND window, char* title, int size);
 
-// Asks the window to close (WM_CLOSE) and waits while its program handles the request.
-// Returns false when the program did not answer (it is hung): the request was given up.
+// Asks the window to close (WM_CLOSE) and waits while its program handles the request,
+// at most closeWait ms. Returns true when the program answered in that time. False
+// when it did not: the request then stays outstanding, and the window is not asked
+// again, by any caller, until that answer arrives or the window is gone. Also false,
+// at once and with nothing sent, for a window that still has a request outstanding,
+// is hung, is gone, runs with higher rights than Pyxen (Windows blocks the message),
+// or when too many requests are outstanding.
 bool RequestClose(HWND window);
 
-// A modal box with no owner and one OK button; returns once the user dismissed it.
-// The text is followed directly by path, which is in the system's ANSI code page.
+// Windows' own threshold for calling a program "not responding".
+const unsigned long closeWait = 5000;
+
+// Why a window is never asked to close, whatever its title.
+enum class WindowExemption {
+    None,
+    OwnWindow,    // a window of this very process (its error box, for one)
+    ShellWindow,  // the desktop: its WM_CLOSE offers to shut the PC down
+    InputMethod,  // a thread's hidden input-method window ("IME", "MSCTFIME UI")
+};
+
+WindowExemption ExemptionOf(HWND window);
+
+// A modal box with no owner and one OK button, brought to the front. The text is
+// followed directly by path, which is in the system's ANSI code page; caption and text
+// must stay valid (they are the program's fixed texts). In pyxen.exe the box waits in
+// a fixed queue until ShowQueuedErrorBoxes, so that enforcement can start first.
 void ShowErrorBox(const wchar_t* caption, const wchar_t* text, const char* path);
+
+// Shows every queued box, one after the other; returns once the user dismissed them.
+void ShowQueuedErrorBoxes();

@@ -43,7 +43,7 @@ public:
 
     // Sends the window a close request when its title matches, then reads the title
     // again so later rules see what is left of the window (a closed window has none).
-    // A window that did not answer gets no further request in this sweep.
+    // A window that is exempt or did not answer gets no further request in this sweep.
     bool CloseIfMatch(HWND window, WindowTitle& title) const;
 
     char name[nameSize];

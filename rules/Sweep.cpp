@@ -16,10 +16,12 @@ bool Rule::CloseIfMatch(HWND window, WindowTitle& title) const
 {
     if (title.length == 0 || !Matches(title))
         return false;
-    if (RequestClose(window)) {
+    // Asked only of a window some rule names, so the sweep of all the others costs no
+    // more than reading their titles.
+    if (ExemptionOf(window) == WindowExemption::None && RequestClose(window)) {
         ReadTitle(window, title);
     } else {
-        // Hung or gone: asking again would only wait again. The next sweep retries.
+        // Exempt, unanswered, hung or gone: no later rule asks it in this sweep.
         title.text[0] = '\0';
         title.length = 0;
     }
@@ -41,5 +43,13 @@ BOOL CALLBACK SweepEnumProc(HWND window, LPARAM)
 
 void Sweep()
 {
+    // A close request's wait runs the messages sent to this thread, a WM_TIMER sent to
+    // the host window among them: a sweep started there would ask again the windows
+    // this one has just asked, and stack its own waits on top of this one.
+    static bool sweeping;
+    if (sweeping)
+        return;
+    sweeping = true;
     EnumTopWindows(SweepEnumProc);
+    sweeping = false;
 }

@@ -220,6 +220,11 @@ def CheckManifestText(text):
         problems.append(f"requested execution levels {levels}, not just asInvoker")
     if any(LocalName(e.tag) == "activeCodePage" for e in elements):
         problems.append("manifest sets activeCodePage: GetWindowTextA would return other bytes")
+    dpi = [(e.text or "").strip().lower() for e in elements
+           if LocalName(e.tag) in ("dpiAware", "dpiAwareness")]
+    if not any(value and not value.startswith(("false", "unaware")) for value in dpi):
+        problems.append("manifest declares no DPI awareness: boxes would be blurred on "
+                        "high-DPI screens")
     found = {e.get("Id", "").lower() for e in elements if LocalName(e.tag) == "supportedOS"}
     for guid, name in SUPPORTED_OS.items():
         if guid not in found:

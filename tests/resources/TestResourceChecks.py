@@ -4,6 +4,7 @@ name exactly that damage: a check that passes a broken file would hide a fault.
 
     TestResourceChecks.py PYXEN_EXE VERSION
 """
+import re
 import struct
 import sys
 import unittest
@@ -143,6 +144,14 @@ class ManifestChecks(Damage):
         text = self.ManifestText().replace("8e0f7a12", "00000000")
         self.assertEqual(CheckManifestText(text),
                          ["manifest does not name Windows 10 and 11 as supported"])
+
+    def test_a_manifest_without_dpi_awareness_is_noticed(self):
+        for unaware in ("false", "unaware"):
+            text = re.sub(r">[^<]*</(dpiAware|dpiAwareness)>", rf">{unaware}</\1>",
+                          self.ManifestText())
+            self.assertEqual(CheckManifestText(text), [
+                "manifest declares no DPI awareness: boxes would be blurred on "
+                "high-DPI screens"])
 
     def test_a_broken_manifest_in_the_file_is_noticed(self):
         manifest = self.Resource(RT_MANIFEST)

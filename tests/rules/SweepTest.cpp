@@ -2,6 +2,8 @@
 // asked to close, how often, in which order, and how often their titles are read.
 #include "tests/rules/RuleTable.h"
 
+#include "platform/PendingCloses.h"
+
 #include <map>
 #include <random>
 #include <string>
@@ -178,7 +180,7 @@ TEST_F(SweepTest, AWindowThatLosesItsTitleIsNotAskedAgain)
     EXPECT_EQ(1, FakeCloseRequests(window));
 }
 
-TEST_F(SweepTest, AHungWindowGetsOneRequestPerSweepAndHoldsNobodyUp)
+TEST_F(SweepTest, AHungWindowIsAskedOnceUntilItAnswersAndHoldsNobodyUp)
 {
     AddRule("Game", Contains);
     AddRule("Card Game", Exact);
@@ -194,10 +196,86 @@ TEST_F(SweepTest, AHungWindowGetsOneRequestPerSweepAndHoldsNobodyUp)
     EXPECT_EQ(3, FakeCloseRequests(refusing));
     EXPECT_TRUE(FakeIsOpen(hung));
 
-    // The next sweep tries the hung window again, once.
+    // Its request is still outstanding: later sweeps leave it alone until it answers.
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(hung));
+    EXPECT_EQ(6, FakeCloseRequests(refusing));
+    FakeAnswer(hung);
     Sweep();
     EXPECT_EQ(2, FakeCloseRequests(hung));
-    EXPECT_EQ(6, FakeCloseRequests(refusing));
+}
+
+TEST_F(SweepTest, AFullTableOfUnansweredRequestsSendsNothingNewUntilASlotFrees)
+{
+    AddRule("", Contains);
+    std::vector<HWND> asking;
+    for (int i = 0; i < pendingCapacity; ++i)
+        asking.push_back(FakeAddWindow("Save changes? " + std::to_string(i), OnClose::Hang));
+    HWND game = FakeAddWindow("Game");
+    Sweep();
+    for (HWND window : asking)
+        EXPECT_EQ(1, FakeCloseRequests(window));
+    EXPECT_EQ(0, FakeCloseRequests(game));
+    EXPECT_TRUE(FakeIsOpen(game));
+
+    // A window that went away frees its slot; one that answered frees it too, and is
+    // then asked again like any other.
+    FakeCloseWindow(asking[3]);
+    Sweep();
+    EXPECT_FALSE(FakeIsOpen(game));
+    FakeAnswer(asking[5]);
+    Sweep();
+    EXPECT_EQ(2, FakeCloseRequests(asking[5]));
+    EXPECT_EQ(1, FakeCloseRequests(asking[6]));
+}
+
+unsigned long FirstOwner(HWND) { return 1; }
+unsigned long SecondOwner(HWND) { return 2; }
+
+TEST_F(SweepTest, AnAnswerNamesOnlyItsOwnRequest)
+{
+    HWND first = FakeAddWindow("First");
+    HWND second = FakeAddWindow("Second");
+    uintptr_t old = OpenCloseRequest(first, FirstOwner);
+    EndCloseRequest(old);
+    // The slot is taken again; the old request's late answer must not free it.
+    uintptr_t now = OpenCloseRequest(second, FirstOwner);
+    EndCloseRequest(old);
+    EXPECT_EQ(0u, OpenCloseRequest(second, FirstOwner));
+    // The same handle under another owner is another window: the old request is stale.
+    EXPECT_NE(0u, OpenCloseRequest(second, SecondOwner));
+    EXPECT_FALSE(CloseRequestOpen(now));
+}
+
+TEST_F(SweepTest, ASweepStartedInsideASweepSendsNothing)
+{
+    AddRule("Editor", Contains);
+    HWND editor = FakeAddWindow("Editor", OnClose::Refuse);
+    HWND other = FakeAddWindow("Untitled - Editor", OnClose::Refuse);
+    // A tick that arrives while the editor is being asked.
+    FakeOnCloseRequest(editor, [] { Sweep(); });
+    Sweep();
+    EXPECT_EQ((std::vector<HWND>{editor, other}), FakeCloseLog());
+}
+
+TEST_F(SweepTest, ExemptWindowsAreNeverAskedAndCostNothingUnlessARuleNamesThem)
+{
+    AddRule("Keep", Differs);
+    AddRule("Default IME", Exact);
+    std::vector<HWND> exempt;
+    for (WindowExemption reason : {WindowExemption::OwnWindow, WindowExemption::ShellWindow,
+                                   WindowExemption::InputMethod}) {
+        exempt.push_back(FakeAddWindow("Default IME", OnClose::Refuse));
+        FakeSetExemption(exempt.back(), reason);
+    }
+    FakeAddWindow("Keep");
+    HWND game = FakeAddWindow("Game", OnClose::Refuse);
+    Sweep();
+    for (HWND window : exempt)
+        EXPECT_EQ(0, FakeCloseRequests(window));
+    EXPECT_EQ(1, FakeCloseRequests(game));
+    // Once per exempt window and before each request; never for a window no rule names.
+    EXPECT_EQ(3 + 1, FakeExemptionQueries());
 }
 
 TEST_F(SweepTest, AWindowClosedByAnotherWindowMidSweepIsSkipped)
@@ -255,7 +333,7 @@ struct ModelWindow {
     std::string title;
     OnClose onClose;
     bool open = true;
-    bool givenUp = false;  // hung during this sweep
+    bool unanswered = false;  // its request is outstanding, from any earlier sweep
 };
 
 // A window without a title is never asked to close, whatever the rule.
@@ -298,16 +376,15 @@ TEST_F(SweepTest, AgreesWithAPerRuleModelOnRandomDesktops)
             std::vector<HWND> expected = FakeCloseLog();
             for (size_t w = 0; w < windows.size(); ++w) {
                 ModelWindow& window = windows[w];
-                window.givenUp = false;
                 for (const auto& rule : model) {
-                    if (!window.open || window.givenUp ||
+                    if (!window.open || window.unanswered ||
                         !ModelMatches(rule.first, rule.second, window.title))
                         continue;
                     expected.push_back(handles[w]);
                     if (window.onClose == OnClose::Close)
                         window.open = false;
                     else if (window.onClose == OnClose::Hang)
-                        window.givenUp = true;
+                        window.unanswered = true;
                 }
             }
             Sweep();

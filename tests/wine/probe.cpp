@@ -1,8 +1,10 @@
 // probe.exe: looks at the desktop from inside Wine on behalf of the end-to-end scripts.
 //
-//   probe.exe box [--wait MS] [--ok]     the message box: its caption and text, then IDOK
+//   probe.exe box [--wait MS] [--ok]     the message box: its caption, text and whether
+//                                        it is topmost, then IDOK
 //   probe.exe host [--wait MS]           the host window: title length, visible, tool window
 //   probe.exe close-host                 sends WM_CLOSE to the host window
+//   probe.exe tick-host                  sends WM_TIMER (timer 1) to the host window
 //   probe.exe close TITLE                sends WM_CLOSE to the top-level window titled TITLE
 //   probe.exe first-close REPORT [--wait MS]
 //                                        ms from the host window's creation to the first
@@ -154,6 +156,7 @@ int Box(long waitMs, bool ok)
     PrintEscaped("caption", caption);
     PrintEscaped("text", text.text);
     PrintNumber("texts", text.found);
+    PrintNumber("topmost", (GetWindowLongA(search.first, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
     if (ok)
         PostMessageA(search.first, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return 0;
@@ -178,15 +181,20 @@ int Host(long waitMs)
     return 0;
 }
 
-int SendClose(HWND window)
+// Waits up to 20 s: the host handles a message sent to it only between the windows
+// of a sweep, and a sweep may wait on a window for seconds.
+int Send(HWND window, UINT message, WPARAM wParam, const char* name)
 {
     if (!window) {
         Print("window: none\n");
         return 1;
     }
     DWORD_PTR result;
-    LRESULT sent = SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    Print(sent ? "sent: WM_CLOSE\n" : "sent: timed out\n");
+    LRESULT sent = SendMessageTimeoutA(window, message, wParam, 0, SMTO_ABORTIFHUNG, 20000,
+                                       &result);
+    Print(sent ? "sent: " : "timed out: ");
+    Print(name);
+    Print("\n");
     return sent ? 0 : 1;
 }
 
@@ -229,7 +237,7 @@ int FirstClose(const char* report, long waitMs)
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | close-host"
-                    " | close TITLE | first-close REPORT [--wait MS]\n");
+                    " | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
     return 2;
 }
 
@@ -258,9 +266,11 @@ int main(int argc, char** argv)
     if (strcmp(command, "host") == 0)
         return Host(waitMs);
     if (strcmp(command, "close-host") == 0)
-        return SendClose(FindHost());
+        return Send(FindHost(), WM_CLOSE, 0, "WM_CLOSE");
+    if (strcmp(command, "tick-host") == 0)
+        return Send(FindHost(), WM_TIMER, 1, "WM_TIMER");
     if (strcmp(command, "close") == 0 && operand)
-        return SendClose(FindWindowA(NULL, operand));
+        return Send(FindWindowA(NULL, operand), WM_CLOSE, 0, "WM_CLOSE");
     if (strcmp(command, "first-close") == 0 && operand)
         return FirstClose(operand, waitMs ? waitMs : 30000);
     return Usage();

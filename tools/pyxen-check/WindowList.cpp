@@ -5,6 +5,8 @@
 #include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Text.h"
 
+#include <windows.h>
+
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -15,9 +17,62 @@ struct ListedWindow {
     HWND window;
     std::string title;
     std::string rulesMatching;  // " 0 3", empty when no rule matches
+    bool exempt;                // Pyxen never asks it to close
+    Message exemptBecause;      // why, when exempt
+    bool aboveUs;               // runs with higher rights than the checker
 };
 
 std::vector<ListedWindow> listed;
+DWORD pyxenProcess;  // a running pyxen.exe's, whose own windows it never asks
+long ownIntegrity;
+
+// The mandatory integrity level of a process (SECURITY_MANDATORY_*_RID), or -1 when
+// it can't be read.
+long IntegrityOf(DWORD processId)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return -1;
+    long level = -1;
+    HANDLE token;
+    if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        union {
+            TOKEN_MANDATORY_LABEL label;
+            unsigned char bytes[128];
+        } buffer;
+        DWORD size;
+        if (GetTokenInformation(token, TokenIntegrityLevel, &buffer, sizeof buffer, &size)) {
+            PSID sid = buffer.label.Label.Sid;
+            level = static_cast<long>(*GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1));
+        }
+        CloseHandle(token);
+    }
+    CloseHandle(process);
+    return level;
+}
+
+// False when Pyxen would ask the window; otherwise true, with the reason.
+bool ExemptBecause(HWND window, DWORD process, Message& reason)
+{
+    if (process == pyxenProcess) {
+        reason = Message::ExemptPyxenWindow;
+        return true;
+    }
+    switch (ExemptionOf(window)) {
+    case WindowExemption::OwnWindow:
+        reason = Message::ExemptOwnWindow;
+        return true;
+    case WindowExemption::ShellWindow:
+        reason = Message::ExemptShellWindow;
+        return true;
+    case WindowExemption::InputMethod:
+        reason = Message::ExemptInputMethod;
+        return true;
+    case WindowExemption::None:
+        break;
+    }
+    return false;
+}
 
 // The sweep reads each title the same way and holds it against the same rules; the
 // first rule that matches sends the request, and later ones ask again only a window
@@ -28,7 +83,13 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM)
     ReadTitle(window, title);
     if (title.length == 0)
         return TRUE;
-    ListedWindow entry = {window, Escaped(title.text, title.length), ""};
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    // Windows drops messages to a process with a higher integrity level (UIPI).
+    long integrity = IntegrityOf(process);
+    ListedWindow entry = {window, Escaped(title.text, title.length), "", false,
+                          Message::Count, ownIntegrity >= 0 && integrity > ownIntegrity};
+    entry.exempt = ExemptBecause(window, process, entry.exemptBecause);
     for (int i = 0; i <= lastRule; ++i) {
         if (rules[i].Matches(title))
             entry.rulesMatching += " " + std::to_string(i);
@@ -42,10 +103,15 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM)
 void ListWindows()
 {
     listed.clear();
+    pyxenProcess = 0;
+    HWND host = FindWindowA("Pyxen", NULL);
+    if (host)
+        GetWindowThreadProcessId(host, &pyxenProcess);
+    ownIntegrity = IntegrityOf(GetCurrentProcessId());
     EnumTopWindows(ListWindow);
     int named = 0;
     for (const ListedWindow& entry : listed)
-        named += entry.rulesMatching.empty() ? 0 : 1;
+        named += entry.rulesMatching.empty() || entry.exempt ? 0 : 1;
     Print(Say(Message::WindowsHeading, static_cast<int>(listed.size()), named));
     for (const ListedWindow& entry : listed) {
         unsigned long handle = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(entry.window));
@@ -57,5 +123,9 @@ void ListWindows()
                                                                             : Message::WindowRules,
                       entry.rulesMatching.c_str()) +
                   "\n");
+        if (entry.exempt)
+            Print(Say(Message::WindowExempt, Text(entry.exemptBecause)));
+        else if (entry.aboveUs)
+            Print(Text(Message::WindowElevated));
     }
 }

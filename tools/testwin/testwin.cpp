@@ -2,14 +2,17 @@
 // the demo. Each window lives on its own thread, so one that hangs leaves the others
 // answering, and every event is appended to the report file the moment it happens.
 //
-//   testwin.exe [--report FILE] [--refuse N]... [--hang N]... [--slow N]...
+//   testwin.exe [--report FILE] [--refuse N]... [--hang N]... [--slow N]... [--ask N]...
 //               [--exit-after MS] [--] TITLE...
 //
 // --slow N: window N takes 6 s to handle WM_CLOSE, pumping messages all the while as it
 // would while asking its user whether to save, then closes.
+// --ask N: window N answers WM_CLOSE with a modal question, captioned "Question",
+// that nobody answers: the request is never handled to its end.
 //
 // Report lines: "ready" once every window exists, "close N TITLE" for each WM_CLOSE
-// window N receives, "gone N" when window N is destroyed. Exit status 0 once every
+// window N receives, "ask N" once its question is up, "gone N" when window N is
+// destroyed. Exit status 0 once every
 // window is gone or when --exit-after (default 60000 ms) runs out; 2 for a bad command.
 #include <windows.h>
 
@@ -29,6 +32,7 @@ struct TestWindow {
     bool refuse;
     bool hang;
     bool slow;
+    bool ask;
     HANDLE created;  // set once the window exists (or failed to)
     HWND window;
 };
@@ -97,6 +101,10 @@ LRESULT CALLBACK TestWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         }
         if (self->slow)
             PumpFor(slowClose);
+        if (self->ask) {
+            Report("ask %d\n", self->index, NULL);
+            MessageBoxA(window, "Save changes?", "Question", MB_YESNOCANCEL);
+        }
         if (!self->refuse)
             DestroyWindow(window);
         return 0;
@@ -137,7 +145,7 @@ int Usage(const char* problem)
 {
     fprintf(stderr, "testwin: %s\n"
             "usage: testwin.exe [--report FILE] [--refuse N]... [--hang N]... "
-            "[--slow N]... [--exit-after MS] [--] TITLE...\n", problem);
+            "[--slow N]... [--ask N]... [--exit-after MS] [--] TITLE...\n", problem);
     return 2;
 }
 
@@ -156,11 +164,11 @@ int main(int argc, char** argv)
 {
     const char* reportPath = NULL;
     long exitAfter = 60000;
-    // Window numbers given to --refuse, --hang and --slow.
-    const char* const markOptions[] = {"--refuse", "--hang", "--slow"};
-    const int markKinds = 3;
+    // Window numbers given to --refuse, --hang, --slow and --ask.
+    const char* const markOptions[] = {"--refuse", "--hang", "--slow", "--ask"};
+    const int markKinds = 4;
     static long marks[markKinds][maxWindows];
-    int markCount[markKinds] = {0, 0, 0};
+    int markCount[markKinds] = {0, 0, 0, 0};
 
     int arg = 1;
     for (; arg < argc; ++arg) {
@@ -188,7 +196,7 @@ int main(int argc, char** argv)
             if (kind == markKinds)
                 return Usage("unknown option");
             if (!ParseCount(value, &number) || markCount[kind] == maxWindows)
-                return Usage("--refuse, --hang and --slow need a window number");
+                return Usage("--refuse, --hang, --slow and --ask need a window number");
             marks[kind][markCount[kind]++] = number;
         }
     }
@@ -200,7 +208,7 @@ int main(int argc, char** argv)
     for (int kind = 0; kind < markKinds; ++kind)
         for (int i = 0; i < markCount[kind]; ++i)
             if (marks[kind][i] >= windowCount)
-                return Usage("--refuse, --hang or --slow names a window that does not exist");
+                return Usage("--refuse, --hang, --slow or --ask names a window that does not exist");
 
     if (reportPath) {
         report = CreateFileA(reportPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -224,7 +232,7 @@ int main(int argc, char** argv)
         TestWindow& w = windows[i];
         w.index = i;
         w.title = argv[arg + i];
-        bool* flags[markKinds] = {&w.refuse, &w.hang, &w.slow};
+        bool* flags[markKinds] = {&w.refuse, &w.hang, &w.slow, &w.ask};
         for (int kind = 0; kind < markKinds; ++kind)
             for (int k = 0; k < markCount[kind]; ++k)
                 *flags[kind] = *flags[kind] || marks[kind][k] == i;

@@ -1,0 +1,78 @@
+#include "platform/PendingCloses.h"
+
+namespace {
+
+struct PendingClose {
+    HWND window;
+    unsigned long owner;
+    uintptr_t request;  // 0: the slot is free
+};
+
+PendingClose pending[pendingCapacity];
+
+// An id names its slot (id % capacity) and one use of it, so an answer that comes
+// after its slot was given to another window is recognised as stale.
+uintptr_t lastUse;
+
+PendingClose& SlotOf(uintptr_t request)
+{
+    return pending[request % pendingCapacity];
+}
+
+}  // namespace
+
+uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf)
+{
+    unsigned long owner = ownerOf(window);
+    if (owner == 0)
+        return 0;
+    int freeSlot = -1;
+    for (int i = 0; i < pendingCapacity; ++i) {
+        PendingClose& slot = pending[i];
+        if (slot.request == 0) {
+            if (freeSlot < 0)
+                freeSlot = i;
+        } else if (slot.window == window) {
+            if (slot.owner == owner)
+                return 0;
+            slot.request = 0;  // an earlier window under the same handle value
+            if (freeSlot < 0)
+                freeSlot = i;
+        }
+    }
+    // Only a full table pays for asking after every other window.
+    for (int i = 0; freeSlot < 0 && i < pendingCapacity; ++i) {
+        if (ownerOf(pending[i].window) != pending[i].owner) {
+            pending[i].request = 0;
+            freeSlot = i;
+        }
+    }
+    if (freeSlot < 0)
+        return 0;
+    ++lastUse;
+    uintptr_t request = lastUse * pendingCapacity + static_cast<uintptr_t>(freeSlot);
+    if (request < pendingCapacity) {  // the count wrapped: keep ids away from 0
+        lastUse = 1;
+        request = pendingCapacity + static_cast<uintptr_t>(freeSlot);
+    }
+    pending[freeSlot] = PendingClose{window, owner, request};
+    return request;
+}
+
+void EndCloseRequest(uintptr_t request)
+{
+    if (CloseRequestOpen(request))
+        SlotOf(request).request = 0;
+}
+
+bool CloseRequestOpen(uintptr_t request)
+{
+    return request != 0 && SlotOf(request).request == request;
+}
+
+void ResetCloseRequests()
+{
+    for (PendingClose& slot : pending)
+        slot = PendingClose{};
+    lastUse = 0;
+}

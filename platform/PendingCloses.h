@@ -1,0 +1,30 @@
+#pragma once
+// Close requests sent but not answered yet. A program asking its user "save changes?"
+// may keep its answer back for hours; meanwhile a second WM_CLOSE must never land in
+// the window still handling the first, so its request is remembered here until the
+// answer comes or the window is gone. Fixed size: when every slot holds a request to
+// a live window, no new request is opened (the window is tried again at a later
+// sweep), which keeps "never twice at once" true whatever happens.
+#include "platform/WinTypes.h"
+
+#include <stdint.h>
+
+const int pendingCapacity = 64;
+
+// The thread that owns a window, or 0 once the window is gone. A handle value taken
+// over by a later window of another thread is then not mistaken for the old one.
+typedef unsigned long (*WindowOwner)(HWND window);
+
+// Opens a request to window and returns its id (never 0); returns 0 when the window
+// still has an unanswered request, is gone, or every slot is taken by a live window.
+uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf);
+
+// The program answered, or the request never reached it: the slot is free. An id
+// whose slot was freed and taken again meanwhile changes nothing.
+void EndCloseRequest(uintptr_t request);
+
+// True while the request waits for its answer.
+bool CloseRequestOpen(uintptr_t request);
+
+// Empties the table (a fresh desktop in the tests).
+void ResetCloseRequests();
