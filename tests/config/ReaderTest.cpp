@@ -89,10 +89,13 @@ TEST_F(Readers, ObserverHearsEveryLineKindWithItsFile)
     auto line = [](ConfigEvent event, const char* where, const char* content, int value) {
         return std::to_string(static_cast<int>(event)) + " " + where + " [" + content + "] " + std::to_string(value);
     };
+    // Each file that opens is named with its encoding first (0: Ansi).
     EXPECT_EQ((std::vector<std::string>{
+                  line(ConfigEvent::FileEncoding, "settings.cfg:0", "", 0),
                   line(ConfigEvent::IntervalSet, "settings.cfg:2", "INTER=300", 300),
                   line(ConfigEvent::MethodSet, "settings.cfg:3", "METHOD=1", 1),
                   line(ConfigEvent::ListNamed, "settings.cfg:4", "READ list.txt", 5),
+                  line(ConfigEvent::FileEncoding, "list.txt:0", "", 0),
                   line(ConfigEvent::MethodSet, "list.txt:1", "METHOD=2", 2),
                   line(ConfigEvent::RuleAdded, "list.txt:2", "Desk", 0),
                   line(ConfigEvent::LineIgnored, "settings.cfg:5", ":x", 0),

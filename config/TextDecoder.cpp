@@ -1,0 +1,232 @@
+#include "config/TextDecoder.h"
+
+#include "platform/CodePage.h"
+
+#include <stdint.h>
+
+namespace {
+
+const int noByte = -1;
+const int oddByte = -2;  // the last byte of a UTF-16 file of odd length
+const long noCharacter = -1;
+const long replacement = 0xFFFD;
+const long byteOrderMark = 0xFEFF;
+
+int RawByte(TextDecoder& decoder)
+{
+    if (decoder.heldBack != noByte) {
+        int c = decoder.heldBack;
+        decoder.heldBack = noByte;
+        return c;
+    }
+    int c = getc(decoder.file);
+    return c == EOF ? noByte : c;
+}
+
+// One character of UTF-8. The ranges of the second byte rule out overlong forms,
+// encoded surrogates and code points past U+10FFFF.
+long Utf8Character(TextDecoder& decoder, int& invalid)
+{
+    int lead = RawByte(decoder);
+    if (lead == noByte)
+        return noCharacter;
+    if (lead < 0x80)
+        return lead;
+    int follow;
+    long code;
+    int low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        follow = 1;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        follow = 2;
+        code = lead & 0x0F;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        follow = 3;
+        code = lead & 0x07;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        ++invalid;
+        return replacement;
+    }
+    for (; follow > 0; --follow) {
+        int c = RawByte(decoder);
+        if (c < low || c > high) {
+            // The byte that broke the sequence may well start the next one.
+            decoder.heldBack = c;
+            ++invalid;
+            return replacement;
+        }
+        code = code << 6 | (c & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return code;
+}
+
+int Utf16Unit(TextDecoder& decoder)
+{
+    if (decoder.heldBack != noByte) {
+        int unit = decoder.heldBack;
+        decoder.heldBack = noByte;
+        return unit;
+    }
+    int first = getc(decoder.file);
+    if (first == EOF)
+        return noByte;
+    int second = getc(decoder.file);
+    if (second == EOF)
+        return oddByte;
+    return decoder.encoding == TextEncoding::Utf16Le ? first | second << 8 : first << 8 | second;
+}
+
+long Utf16Character(TextDecoder& decoder, int& invalid)
+{
+    int unit = Utf16Unit(decoder);
+    if (unit == noByte)
+        return noCharacter;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        int low = Utf16Unit(decoder);
+        if (low >= 0xDC00 && low <= 0xDFFF)
+            return 0x10000 + (static_cast<long>(unit - 0xD800) << 10) + (low - 0xDC00);
+        decoder.heldBack = low;
+        ++invalid;
+        return replacement;
+    }
+    if (unit == oddByte || (unit >= 0xDC00 && unit <= 0xDFFF)) {
+        ++invalid;
+        return replacement;
+    }
+    return unit;
+}
+
+// Converts the way the platform converts a title, so that rule and title compare alike
+// even where the code page lacks a character.
+void Convert(TextDecoder& decoder, long code, int invalid)
+{
+    uint16_t units[2];
+    int count = 1;
+    units[0] = static_cast<uint16_t>(code);
+    if (code >= 0x10000) {
+        units[0] = static_cast<uint16_t>(0xD800 + ((code - 0x10000) >> 10));
+        units[1] = static_cast<uint16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        count = 2;
+    }
+    bool lost = false;
+    decoder.length = WideToAnsi(units, count, decoder.character, characterSize, lost);
+    if (decoder.length <= 0) {
+        decoder.character[0] = '?';
+        decoder.length = 1;
+        lost = true;
+    }
+    decoder.at = 0;
+    decoder.notes.invalid = invalid;
+    decoder.notes.markInside = code == byteOrderMark;
+    // An invalid sequence and an inner mark are told as what they are, not again as lost.
+    decoder.notes.lost = lost && invalid == 0 && code != byteOrderMark ? code : noCodePoint;
+}
+
+bool IsAsciiLetter(long code)
+{
+    return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
+}
+
+// A file without a mark is UTF-8 only if all of it is valid UTF-8 with something past
+// ASCII: Shift JIS or Windows-1252 text practically never is.
+void DecideWithoutMark(TextDecoder& decoder)
+{
+    int invalid = 0;
+    bool beyondAscii = false;
+    long before = noCharacter, last = noCharacter;
+    decoder.encoding = TextEncoding::Utf8;
+    for (long code; (code = Utf8Character(decoder, invalid)) != noCharacter;) {
+        beyondAscii = beyondAscii || code > 0x7F;
+        if (last == 0 && IsAsciiLetter(before) && IsAsciiLetter(code))
+            decoder.looksLikeUtf16 = true;
+        before = last;
+        last = code;
+    }
+    decoder.encoding = invalid == 0 && beyondAscii ? TextEncoding::Utf8 : TextEncoding::Ansi;
+    decoder.heldBack = noByte;
+    rewind(decoder.file);
+}
+
+}  // namespace
+
+void ClearNotes(TextNotes& notes)
+{
+    notes.lost = noCodePoint;
+    notes.invalid = 0;
+    notes.markInside = false;
+}
+
+void StartDecoding(TextDecoder& decoder, FILE* file)
+{
+    decoder.file = file;
+    decoder.looksLikeUtf16 = false;
+    decoder.atEnd = false;
+    decoder.heldBack = noByte;
+    decoder.at = decoder.length = 0;
+    ClearNotes(decoder.notes);
+
+    unsigned char start[3];
+    size_t got = fread(start, 1, sizeof start, file);
+    if (got == 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF) {
+        decoder.encoding = TextEncoding::Utf8Marked;
+        return;
+    }
+    if (got >= 2 && ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xFE && start[1] == 0xFF))) {
+        decoder.encoding = start[0] == 0xFF ? TextEncoding::Utf16Le : TextEncoding::Utf16Be;
+        fseek(file, 2, SEEK_SET);
+        return;
+    }
+    rewind(file);
+    DecideWithoutMark(decoder);
+}
+
+int PeekByte(TextDecoder& decoder)
+{
+    if (decoder.at < decoder.length)
+        return static_cast<unsigned char>(decoder.character[decoder.at]);
+    if (decoder.atEnd)
+        return noByte;
+    if (decoder.encoding == TextEncoding::Ansi) {
+        int c = getc(decoder.file);
+        if (c == EOF) {
+            decoder.atEnd = true;
+            return noByte;
+        }
+        decoder.character[0] = static_cast<char>(c);
+        decoder.at = 0;
+        decoder.length = 1;
+        return c;
+    }
+    int invalid = 0;
+    bool wide = decoder.encoding == TextEncoding::Utf16Le || decoder.encoding == TextEncoding::Utf16Be;
+    long code = wide ? Utf16Character(decoder, invalid) : Utf8Character(decoder, invalid);
+    if (code == noCharacter) {
+        decoder.atEnd = true;
+        return noByte;
+    }
+    Convert(decoder, code, invalid);
+    return static_cast<unsigned char>(decoder.character[0]);
+}
+
+void TakeByte(TextDecoder& decoder, TextNotes& notes)
+{
+    if (decoder.at == 0) {
+        if (notes.lost == noCodePoint)
+            notes.lost = decoder.notes.lost;
+        notes.invalid += decoder.notes.invalid;
+        notes.markInside = notes.markInside || decoder.notes.markInside;
+        ClearNotes(decoder.notes);
+    }
+    ++decoder.at;
+}
