@@ -12,6 +12,24 @@ const long noCharacter = -1;
 const long replacement = 0xFFFD;
 const long byteOrderMark = 0xFEFF;
 
+int FileByte(TextDecoder& decoder)
+{
+    if (decoder.blockAt == decoder.blockLength) {
+        decoder.blockAt = 0;
+        decoder.blockLength = static_cast<int>(fread(decoder.block, 1, blockSize, decoder.file));
+        if (decoder.blockLength == 0)
+            return noByte;
+    }
+    return decoder.block[decoder.blockAt++];
+}
+
+void Rewind(TextDecoder& decoder)
+{
+    rewind(decoder.file);
+    decoder.blockAt = decoder.blockLength = 0;
+    decoder.heldBack = noByte;
+}
+
 int RawByte(TextDecoder& decoder)
 {
     if (decoder.heldBack != noByte) {
@@ -19,8 +37,7 @@ int RawByte(TextDecoder& decoder)
         decoder.heldBack = noByte;
         return c;
     }
-    int c = getc(decoder.file);
-    return c == EOF ? noByte : c;
+    return FileByte(decoder);
 }
 
 // One character of UTF-8. The ranges of the second byte rule out overlong forms,
@@ -78,11 +95,11 @@ int Utf16Unit(TextDecoder& decoder)
         decoder.heldBack = noByte;
         return unit;
     }
-    int first = getc(decoder.file);
-    if (first == EOF)
+    int first = FileByte(decoder);
+    if (first == noByte)
         return noByte;
-    int second = getc(decoder.file);
-    if (second == EOF)
+    int second = FileByte(decoder);
+    if (second == noByte)
         return oddByte;
     return decoder.encoding == TextEncoding::Utf16Le ? first | second << 8 : first << 8 | second;
 }
@@ -120,12 +137,14 @@ void Convert(TextDecoder& decoder, long code, int invalid)
         count = 2;
     }
     bool lost = false;
-    decoder.length = WideToAnsi(units, count, decoder.character, characterSize, lost);
+    char* out = reinterpret_cast<char*>(decoder.character);
+    decoder.length = WideToAnsi(units, count, out, characterSize, lost);
     if (decoder.length <= 0) {
         decoder.character[0] = '?';
         decoder.length = 1;
         lost = true;
     }
+    decoder.bytes = decoder.character;
     decoder.at = 0;
     decoder.notes.invalid = invalid;
     decoder.notes.markInside = code == byteOrderMark;
@@ -133,29 +152,32 @@ void Convert(TextDecoder& decoder, long code, int invalid)
     decoder.notes.lost = lost && invalid == 0 && code != byteOrderMark ? code : noCodePoint;
 }
 
-bool IsAsciiLetter(long code)
+bool IsAsciiLetter(unsigned char c)
 {
-    return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// UTF-16 saved without a mark shows at once: ASCII text has a NUL beside every letter.
+bool LooksLikeUtf16(const unsigned char* start, int length)
+{
+    for (int i = 1; i + 1 < length; ++i)
+        if (start[i] == 0 && IsAsciiLetter(start[i - 1]) && IsAsciiLetter(start[i + 1]))
+            return true;
+    return false;
 }
 
 // A file without a mark is UTF-8 only if all of it is valid UTF-8 with something past
-// ASCII: Shift JIS or Windows-1252 text practically never is.
+// ASCII: Shift JIS or Windows-1252 text practically never is. The first block is read.
 void DecideWithoutMark(TextDecoder& decoder)
 {
+    decoder.looksLikeUtf16 = LooksLikeUtf16(decoder.block, decoder.blockLength);
     int invalid = 0;
     bool beyondAscii = false;
-    long before = noCharacter, last = noCharacter;
     decoder.encoding = TextEncoding::Utf8;
-    for (long code; (code = Utf8Character(decoder, invalid)) != noCharacter;) {
+    for (long code; invalid == 0 && (code = Utf8Character(decoder, invalid)) != noCharacter;)
         beyondAscii = beyondAscii || code > 0x7F;
-        if (last == 0 && IsAsciiLetter(before) && IsAsciiLetter(code))
-            decoder.looksLikeUtf16 = true;
-        before = last;
-        last = code;
-    }
     decoder.encoding = invalid == 0 && beyondAscii ? TextEncoding::Utf8 : TextEncoding::Ansi;
-    decoder.heldBack = noByte;
-    rewind(decoder.file);
+    Rewind(decoder);
 }
 
 }  // namespace
@@ -172,41 +194,44 @@ void StartDecoding(TextDecoder& decoder, FILE* file)
     decoder.file = file;
     decoder.looksLikeUtf16 = false;
     decoder.atEnd = false;
-    decoder.heldBack = noByte;
+    decoder.bytes = decoder.character;
     decoder.at = decoder.length = 0;
     ClearNotes(decoder.notes);
+    decoder.heldBack = noByte;
+    decoder.blockAt = decoder.blockLength = 0;
 
-    unsigned char start[3];
-    size_t got = fread(start, 1, sizeof start, file);
-    if (got == 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF) {
+    // The first block shows the mark, if there is one.
+    FileByte(decoder);
+    const unsigned char* start = decoder.block;
+    int length = decoder.blockLength;
+    decoder.blockAt = 0;
+    if (length >= 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF) {
         decoder.encoding = TextEncoding::Utf8Marked;
-        return;
+        decoder.blockAt = 3;
+    } else if (length >= 2 && start[0] == 0xFF && start[1] == 0xFE) {
+        decoder.encoding = TextEncoding::Utf16Le;
+        decoder.blockAt = 2;
+    } else if (length >= 2 && start[0] == 0xFE && start[1] == 0xFF) {
+        decoder.encoding = TextEncoding::Utf16Be;
+        decoder.blockAt = 2;
+    } else {
+        DecideWithoutMark(decoder);
     }
-    if (got >= 2 && ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xFE && start[1] == 0xFF))) {
-        decoder.encoding = start[0] == 0xFF ? TextEncoding::Utf16Le : TextEncoding::Utf16Be;
-        fseek(file, 2, SEEK_SET);
-        return;
-    }
-    rewind(file);
-    DecideWithoutMark(decoder);
 }
 
-int PeekByte(TextDecoder& decoder)
+int NextCharacter(TextDecoder& decoder)
 {
-    if (decoder.at < decoder.length)
-        return static_cast<unsigned char>(decoder.character[decoder.at]);
     if (decoder.atEnd)
         return noByte;
     if (decoder.encoding == TextEncoding::Ansi) {
-        int c = getc(decoder.file);
-        if (c == EOF) {
+        decoder.bytes = decoder.block;
+        decoder.at = 0;
+        decoder.length = static_cast<int>(fread(decoder.block, 1, blockSize, decoder.file));
+        if (decoder.length == 0) {
             decoder.atEnd = true;
             return noByte;
         }
-        decoder.character[0] = static_cast<char>(c);
-        decoder.at = 0;
-        decoder.length = 1;
-        return c;
+        return decoder.block[0];
     }
     int invalid = 0;
     bool wide = decoder.encoding == TextEncoding::Utf16Le || decoder.encoding == TextEncoding::Utf16Be;
@@ -216,17 +241,15 @@ int PeekByte(TextDecoder& decoder)
         return noByte;
     }
     Convert(decoder, code, invalid);
-    return static_cast<unsigned char>(decoder.character[0]);
+    return decoder.character[0];
 }
 
-void TakeByte(TextDecoder& decoder, TextNotes& notes)
+// Moves a character's notes to the piece that takes its first byte, and clears them.
+void AddNotes(TextNotes& notes, TextNotes& more)
 {
-    if (decoder.at == 0) {
-        if (notes.lost == noCodePoint)
-            notes.lost = decoder.notes.lost;
-        notes.invalid += decoder.notes.invalid;
-        notes.markInside = notes.markInside || decoder.notes.markInside;
-        ClearNotes(decoder.notes);
-    }
-    ++decoder.at;
+    if (notes.lost == noCodePoint)
+        notes.lost = more.lost;
+    notes.invalid += more.invalid;
+    notes.markInside = notes.markInside || more.markInside;
+    ClearNotes(more);
 }

@@ -6,6 +6,9 @@
 // Room for one character in the ANSI code page: two bytes in Shift JIS, four in UTF-8.
 const int characterSize = 8;
 
+// The file is read a block at a time: one call per block instead of one per byte.
+const int blockSize = 512;
+
 // No code point: nothing was lost.
 const int noCodePoint = -1;
 
@@ -30,10 +33,16 @@ struct TextNotes {
 struct TextDecoder {
     FILE* file;
     TextEncoding encoding;
-    bool looksLikeUtf16;  // no mark, but a NUL byte between two ASCII letters
+    bool looksLikeUtf16;  // no mark, but a NUL byte between ASCII letters in the first block
     bool atEnd;
+    unsigned char block[blockSize];
+    int blockAt;
+    int blockLength;
     int heldBack;  // the byte or UTF-16 unit that ended an invalid sequence, read next
-    char character[characterSize];  // the current character, converted
+    unsigned char character[characterSize];  // the current character, converted
+    // The bytes to give out next: the current character, or in an Ansi file a whole
+    // block, which needs no converting.
+    const unsigned char* bytes;
     int at;
     int length;
     TextNotes notes;  // of the current character
@@ -43,11 +52,26 @@ struct TextDecoder {
 // character (past a mark).
 void StartDecoding(TextDecoder& decoder, FILE* file);
 
+// Decodes and converts the next character, or at the end of the file returns -1.
+int NextCharacter(TextDecoder& decoder);
+
+// Adds more to notes and clears more.
+void AddNotes(TextNotes& notes, TextNotes& more);
+
 // The next converted byte, or -1 at the end of the file; it stays next until taken.
-int PeekByte(TextDecoder& decoder);
+// Read once per byte of every file, so the common case is inline.
+inline int PeekByte(TextDecoder& decoder)
+{
+    return decoder.at < decoder.length ? decoder.bytes[decoder.at] : NextCharacter(decoder);
+}
 
 // Moves past the byte PeekByte returned. The notes of a character go to the piece of
 // text that takes its first byte.
-void TakeByte(TextDecoder& decoder, TextNotes& notes);
+inline void TakeByte(TextDecoder& decoder, TextNotes& notes)
+{
+    if (decoder.at == 0)
+        AddNotes(notes, decoder.notes);
+    ++decoder.at;
+}
 
 void ClearNotes(TextNotes& notes);
