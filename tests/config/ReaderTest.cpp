@@ -108,4 +108,51 @@ TEST_F(Readers, ObserverHearsEveryLineKindWithItsFile)
     EXPECT_EQ(1u, FakeErrorBoxes().size());
 }
 
+// Each file is named with its encoding as it opens; converting tells, line by line,
+// of invalid sequences, a character the code page lacks, and a mark after the start.
+TEST_F(Readers, ObserverHearsEncodingsAndWhatConvertingMet)
+{
+    ScratchDirectory scratch;
+    std::filesystem::copy_file(casesDirectory + "/notepad-list.txt", "notepad-list.txt");
+    std::ofstream("no-mark.txt", std::ios::binary) << std::string("I\0N\0T\0E\0R\0", 10);
+    configObserver = Record;
+    const std::pair<const char*, TextEncoding> files[] = {
+        {"notepad-ansi.cfg", TextEncoding::Ansi},         {"notepad-utf8.cfg", TextEncoding::Utf8},
+        {"notepad-utf8-mark.cfg", TextEncoding::Utf8Marked}, {"notepad-utf16le.cfg", TextEncoding::Utf16Le},
+        {"notepad-utf16be.cfg", TextEncoding::Utf16Be},
+    };
+    for (const auto& [name, encoding] : files) {
+        events.clear();
+        std::filesystem::copy_file(casesDirectory + "/" + name, name);
+        EXPECT_EQ(2, LoadSettings(name)) << name;
+        std::vector<int> told;
+        for (const Event& e : events)
+            if (e.event == ConfigEvent::FileEncoding)
+                told.push_back(e.value);
+        EXPECT_EQ((std::vector<int>{static_cast<int>(encoding), static_cast<int>(TextEncoding::Utf16Le)}), told)
+            << name;
+        EXPECT_TRUE(LinesOf(ConfigEvent::TextInvalid).empty() && LinesOf(ConfigEvent::CharacterLost).empty()) << name;
+    }
+
+    events.clear();
+    LoadSettings((casesDirectory + "/utf8-invalid.cfg").c_str());
+    std::vector<std::string> seen;
+    for (const Event& e : events)
+        if (e.event != ConfigEvent::RuleAdded)
+            seen.push_back(std::to_string(static_cast<int>(e.event)) + "@" + std::to_string(e.number) + "=" +
+                           std::to_string(e.value));
+    auto told = [](ConfigEvent event, int number, int value) {
+        return std::to_string(static_cast<int>(event)) + "@" + std::to_string(number) + "=" + std::to_string(value);
+    };
+    EXPECT_EQ((std::vector<std::string>{told(ConfigEvent::FileEncoding, 0, static_cast<int>(TextEncoding::Utf8Marked)),
+                                        told(ConfigEvent::TextInvalid, 1, 13), told(ConfigEvent::CharacterLost, 2, 0xE9),
+                                        told(ConfigEvent::MarkInside, 3, 0)}),
+              seen);
+
+    events.clear();
+    LoadSettings("no-mark.txt");
+    EXPECT_EQ((std::vector<int>{0}), LinesOf(ConfigEvent::LooksLikeUtf16));
+    EXPECT_EQ(static_cast<int>(TextEncoding::Ansi), events.at(0).value);
+}
+
 }  // namespace
