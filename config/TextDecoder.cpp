@@ -174,8 +174,15 @@ void DecideWithoutMark(TextDecoder& decoder)
     int invalid = 0;
     bool beyondAscii = false;
     decoder.encoding = TextEncoding::Utf8;
-    for (long code; invalid == 0 && (code = Utf8Character(decoder, invalid)) != noCharacter;)
+    for (;;) {
+        // Runs of ASCII, most of any settings file, are passed over a block at a time.
+        while (decoder.blockAt < decoder.blockLength && decoder.block[decoder.blockAt] < 0x80)
+            ++decoder.blockAt;
+        long code = Utf8Character(decoder, invalid);
+        if (code == noCharacter || invalid > 0)
+            break;
         beyondAscii = beyondAscii || code > 0x7F;
+    }
     decoder.encoding = invalid == 0 && beyondAscii ? TextEncoding::Utf8 : TextEncoding::Ansi;
     Rewind(decoder);
 }

@@ -36,8 +36,13 @@ int WideToAnsi(const uint16_t* text, int length, char* out, int size, bool& lost
 {
     lost = false;
     char in[16];
-    if (length < 0 || length > 8 || size < 1)
+    if (length < 1 || length > 8 || size < 1)
         return 0;
+    // Every code page Windows uses as ANSI is a superset of ASCII.
+    if (length == 1 && text[0] < 0x80) {
+        out[0] = static_cast<char>(text[0]);
+        return 1;
+    }
     for (int i = 0; i < length; ++i) {
         in[2 * i] = static_cast<char>(text[i] & 0xFF);
         in[2 * i + 1] = static_cast<char>(text[i] >> 8);
@@ -47,16 +52,15 @@ int WideToAnsi(const uint16_t* text, int length, char* out, int size, bool& lost
         size_t inLeft = 2 * static_cast<size_t>(length);
         char* outAt = out;
         size_t outLeft = static_cast<size_t>(size);
-        if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<size_t>(-1))
+        // glibc writes nothing at all for a few characters (U+FEFF, the tag characters);
+        // Windows writes its stand-in for them, as for any character it lacks.
+        size_t done = iconv(converter, &inAt, &inLeft, &outAt, &outLeft);
+        if (done != static_cast<size_t>(-1) && outAt > out)
             return static_cast<int>(outAt - out);
-        int error = errno;
+        bool tooSmall = done == static_cast<size_t>(-1) && errno == E2BIG;
         iconv(converter, NULL, NULL, NULL, NULL);
-        if (error == E2BIG)
+        if (tooSmall)
             return 0;
-    } else if (length == 1 && text[0] < 0x80) {
-        // A code page iconv doesn't know still has ASCII.
-        out[0] = static_cast<char>(text[0]);
-        return 1;
     }
     // What Windows writes for a character the code page lacks.
     out[0] = '?';

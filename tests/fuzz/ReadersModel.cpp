@@ -41,6 +41,7 @@ const Utf8Form utf8Forms[] = {
 std::vector<Character> DecodeUtf8(const std::string& bytes, size_t at)
 {
     std::vector<Character> text;
+    text.reserve(bytes.size());
     while (at < bytes.size()) {
         unsigned char lead = bytes[at];
         const Utf8Form* form = nullptr;
@@ -74,11 +75,13 @@ std::vector<Character> DecodeUtf8(const std::string& bytes, size_t at)
 std::vector<Character> DecodeUtf16(const std::string& bytes, size_t at, bool littleEndian)
 {
     std::vector<uint32_t> units;
+    units.reserve(bytes.size() / 2);
     for (; at + 1 < bytes.size(); at += 2) {
         unsigned char first = bytes[at], second = bytes[at + 1];
         units.push_back(littleEndian ? first | second << 8 : first << 8 | second);
     }
     std::vector<Character> text;
+    text.reserve(units.size() + 1);
     for (size_t i = 0; i < units.size(); ++i) {
         bool high = units[i] >= 0xD800 && units[i] < 0xDC00;
         bool pairs = high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000;
@@ -98,10 +101,11 @@ std::vector<Character> DecodeUtf16(const std::string& bytes, size_t at, bool lit
 bool IsUtf8(const std::string& bytes)
 {
     static iconv_t check = iconv_open("UTF-32LE", "UTF-8");
-    std::string in = bytes, out(bytes.size() * 4 + 4, '\0');
-    char* inAt = in.data();
+    static std::string out;
+    out.resize(bytes.size() * 4 + 4);
+    char* inAt = const_cast<char*>(bytes.data());
     char* outAt = out.data();
-    size_t inLeft = in.size(), outLeft = out.size();
+    size_t inLeft = bytes.size(), outLeft = out.size();
     bool valid = iconv(check, &inAt, &inLeft, &outAt, &outLeft) != static_cast<size_t>(-1);
     iconv(check, nullptr, nullptr, nullptr, nullptr);
     return valid;
@@ -116,7 +120,8 @@ std::string ConvertOnce(uint32_t code)
     char* inAt = in;
     char* outAt = out;
     size_t inLeft = 4, outLeft = sizeof out;
-    if (iconv(convert, &inAt, &inLeft, &outAt, &outLeft) == static_cast<size_t>(-1)) {
+    // What iconv can't convert, or converts to nothing at all, Windows has no form for.
+    if (iconv(convert, &inAt, &inLeft, &outAt, &outLeft) == static_cast<size_t>(-1) || outAt == out) {
         iconv(convert, nullptr, nullptr, nullptr, nullptr);
         return "?";
     }
@@ -168,6 +173,7 @@ std::string Convert(const std::string& bytes, ModelOpen& open, int& invalid)
     if (open.encoding == Ansi)
         return bytes;
     std::string converted;
+    converted.reserve(text.size() * 2);
     for (const Character& c : text) {
         if (c.code == 0x1A)
             break;
@@ -185,6 +191,7 @@ const size_t tableSize = 250;
 std::vector<std::string> Lines(const std::string& bytes)
 {
     std::string text;
+    text.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\x1A')
             break;
@@ -193,15 +200,17 @@ std::vector<std::string> Lines(const std::string& bytes)
         text += bytes[i];
     }
     std::vector<std::string> lines;
+    lines.reserve(text.size() / 8 + 1);
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find('\n', at);
         size_t take = std::min(end == std::string::npos ? text.size() - at : end - at + 1, pieceSize);
-        std::string piece = text.substr(at, take);
+        size_t content = text[at + take - 1] == '\n' ? take - 1 : take;
+        size_t nul = text.find('\0', at);
+        if (nul < at + content)
+            content = nul - at;
+        lines.emplace_back(text, at, content);
         at += take;
-        if (piece.back() == '\n')
-            piece.pop_back();
-        lines.push_back(piece.substr(0, piece.find('\0')));
     }
     return lines;
 }
@@ -286,6 +295,7 @@ struct Loader {
 ModelOutcome ModelLoadSettings(const ModelFiles& files, const std::string& path)
 {
     ModelOutcome out;
+    out.rules.reserve(tableSize);
     Loader loader{files, out};
     loader.Read(path, true, 0);
     out.result = static_cast<int>(out.rules.size()) - 1;
