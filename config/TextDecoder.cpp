@@ -40,8 +40,7 @@ int RawByte(TextDecoder& decoder)
     return FileByte(decoder);
 }
 
-// One character of UTF-8. The ranges of the second byte rule out overlong forms,
-// encoded surrogates and code points past U+10FFFF.
+// One character of UTF-8.
 long Utf8Character(TextDecoder& decoder, int& invalid)
 {
     int lead = RawByte(decoder);
@@ -49,30 +48,16 @@ long Utf8Character(TextDecoder& decoder, int& invalid)
         return noCharacter;
     if (lead < 0x80)
         return lead;
-    int follow;
-    long code;
-    int low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        follow = 1;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        follow = 2;
-        code = lead & 0x0F;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        follow = 3;
-        code = lead & 0x07;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
+    if (lead < 0xC2 || lead > 0xF4) {
         ++invalid;
         return replacement;
     }
+    int follow = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    long code = lead & (0x3F >> follow);
+    // The second byte's range rules out overlong forms (E0, F0), encoded surrogates (ED)
+    // and code points past U+10FFFF (F4).
+    int low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    int high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
     for (; follow > 0; --follow) {
         int c = RawByte(decoder);
         if (c < low || c > high) {
