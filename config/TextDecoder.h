@@ -23,7 +23,7 @@ struct TextNotes {
 // titles arrive in. The encoding is decided once per file: a byte order mark says
 // UTF-8, UTF-16 LE or UTF-16 BE; without one, a file that is valid UTF-8 throughout
 // and has a byte above 0x7F is UTF-8 (what editors save by default); anything else is
-// taken byte for byte, exactly as before files could be anything but ANSI.
+// taken byte for byte, exactly as ANSI files have always been read.
 //
 // Decoding goes one character at a time through fixed buffers. An invalid sequence (a
 // stray or truncated UTF-8 sequence, an overlong form, an encoded surrogate, a lone
