@@ -5,55 +5,65 @@
 static const int noByte = -1;
 static const int endOfFile = 0x1A;
 
+static FILE* OpenForReading(const char* path)
+{
+    return fopen(path, "rb");
+}
+
+FILE* (*openConfigFile)(const char* path) = OpenForReading;
+
 bool OpenLines(LineReader& reader, const char* path)
 {
-    reader.file = fopen(path, "rb");
     reader.pending = noByte;
-    reader.atEnd = false;
     reader.midLine = false;
     reader.number = 0;
     reader.cut = false;
-    return reader.file != NULL;
+    ClearNotes(reader.notes);
+    ClearNotes(reader.next);
+    reader.text.file = openConfigFile(path);
+    if (!reader.text.file)
+        return false;
+    StartDecoding(reader.text, reader.text.file);
+    return true;
 }
 
 void CloseLines(LineReader& reader)
 {
-    if (reader.file)
-        fclose(reader.file);
-    reader.file = NULL;
+    if (reader.text.file)
+        fclose(reader.text.file);
+    reader.text.file = NULL;
 }
 
-static int NextByte(LineReader& reader)
+// The next byte in text mode. Notes of a character whose first byte is read go to notes.
+static int NextByte(LineReader& reader, TextNotes& notes)
 {
     if (reader.pending != noByte) {
         int c = reader.pending;
         reader.pending = noByte;
         return c;
     }
-    if (reader.atEnd)
+    int c = PeekByte(reader.text);
+    // Ctrl-Z is never taken, so every later read meets it again: the file ends there.
+    if (c == noByte || c == endOfFile)
         return noByte;
-    int c = getc(reader.file);
-    if (c == EOF || c == endOfFile) {
-        reader.atEnd = true;
-        return noByte;
-    }
-    if (c == '\r') {
-        int next = getc(reader.file);
-        if (next == '\n')
-            return '\n';
-        // A lone CR stays; what followed it (Ctrl-Z included) is read next.
-        if (next != EOF)
-            ungetc(next, reader.file);
+    TakeByte(reader.text, notes);
+    // A lone CR stays; what followed it (Ctrl-Z included) is read next.
+    if (c == '\r' && PeekByte(reader.text) == '\n') {
+        TakeByte(reader.text, notes);
+        return '\n';
     }
     return c;
 }
 
 bool ReadLine(LineReader& reader, char* content, int& length)
 {
+    // The byte read ahead for the last piece, if any, starts this one.
+    TextNotes notes = reader.next;
+    ClearNotes(reader.next);
     int count = 0;
     bool lineEnd = false;
     while (count < lineSize - 1) {
-        int c = NextByte(reader);
+        int c = NextByte(reader, notes);
         if (c == noByte)
             break;
         content[count++] = static_cast<char>(c);
@@ -70,8 +80,9 @@ bool ReadLine(LineReader& reader, char* content, int& length)
         ++reader.number;
     reader.midLine = !lineEnd;
     reader.cut = false;
+    reader.notes = notes;
     if (!lineEnd && count == lineSize - 1) {
-        int next = NextByte(reader);
+        int next = NextByte(reader, reader.next);
         reader.pending = next;
         reader.cut = next != noByte && next != '\n';
     }

@@ -69,6 +69,17 @@ int AddRule(const ConfigLine& line, char* content, int last, int defaultMethod)
     return last + 1;
 }
 
+// What converting a piece of a line met, told after the piece like a cut.
+void ReportNotes(const TextNotes& notes, const ConfigLine& line)
+{
+    if (notes.lost != noCodePoint)
+        Report(ConfigEvent::CharacterLost, line, notes.lost);
+    if (notes.invalid > 0)
+        Report(ConfigEvent::TextInvalid, line, notes.invalid);
+    if (notes.markInside)
+        Report(ConfigEvent::MarkInside, line, 0);
+}
+
 int ReadConfigFile(const char* path, FileKind kind, int last, int defaultMethod)
 {
     LineReader reader;
@@ -81,10 +92,15 @@ int ReadConfigFile(const char* path, FileKind kind, int last, int defaultMethod)
                      path);
         return last;
     }
+    content[0] = '\0';
+    Report(ConfigEvent::FileEncoding, line, static_cast<int>(reader.text.encoding));
+    if (reader.text.looksLikeUtf16)
+        Report(ConfigEvent::LooksLikeUtf16, line, 0);
     while (ReadLine(reader, content, line.length)) {
         line.number = reader.number;
         if (reader.cut)
             Report(ConfigEvent::LineCut, line, 0);
+        ReportNotes(reader.notes, line);
         if (content[0] == '#' || line.length == 0)
             continue;
         if (kind == SettingsFile && StartsWith(content, "INTER")) {

@@ -89,10 +89,13 @@ TEST_F(Readers, ObserverHearsEveryLineKindWithItsFile)
     auto line = [](ConfigEvent event, const char* where, const char* content, int value) {
         return std::to_string(static_cast<int>(event)) + " " + where + " [" + content + "] " + std::to_string(value);
     };
+    // Each file that opens is named with its encoding first (0: Ansi).
     EXPECT_EQ((std::vector<std::string>{
+                  line(ConfigEvent::FileEncoding, "settings.cfg:0", "", 0),
                   line(ConfigEvent::IntervalSet, "settings.cfg:2", "INTER=300", 300),
                   line(ConfigEvent::MethodSet, "settings.cfg:3", "METHOD=1", 1),
                   line(ConfigEvent::ListNamed, "settings.cfg:4", "READ list.txt", 5),
+                  line(ConfigEvent::FileEncoding, "list.txt:0", "", 0),
                   line(ConfigEvent::MethodSet, "list.txt:1", "METHOD=2", 2),
                   line(ConfigEvent::RuleAdded, "list.txt:2", "Desk", 0),
                   line(ConfigEvent::LineIgnored, "settings.cfg:5", ":x", 0),
@@ -103,6 +106,44 @@ TEST_F(Readers, ObserverHearsEveryLineKindWithItsFile)
               }),
               seen);
     EXPECT_EQ(1u, FakeErrorBoxes().size());
+}
+
+// Each file is named with its encoding as it opens; converting tells, line by line,
+// of invalid sequences, a character the code page lacks, and a mark after the start.
+TEST_F(Readers, ObserverHearsEncodingsAndWhatConvertingMet)
+{
+    ScratchDirectory scratch;
+    std::filesystem::copy_file(casesDirectory + "/notepad-list.txt", "notepad-list.txt");
+    std::ofstream("no-mark.txt", std::ios::binary) << std::string("I\0N\0T\0E\0R\0", 10);
+    configObserver = Record;
+    for (const char* name : {"notepad-ansi.cfg", "notepad-utf8.cfg", "notepad-utf8-mark.cfg", "notepad-utf16le.cfg",
+                             "notepad-utf16be.cfg", "utf8-invalid.cfg", "no-mark.txt"}) {
+        if (!std::filesystem::exists(name))
+            std::filesystem::copy_file(casesDirectory + "/" + name, name);
+        LoadSettings(name);
+    }
+    std::vector<std::string> seen;
+    for (const Event& e : events)
+        if (e.event >= ConfigEvent::FileEncoding && e.event <= ConfigEvent::MarkInside)
+            seen.push_back(e.path + ":" + std::to_string(e.number) + " " + std::to_string(static_cast<int>(e.event)) +
+                           "=" + std::to_string(e.value));
+    auto told = [](const char* where, ConfigEvent event, int value) {
+        return std::string(where) + " " + std::to_string(static_cast<int>(event)) + "=" + std::to_string(value);
+    };
+    const ConfigEvent encoding = ConfigEvent::FileEncoding;
+    const int listEncoding = static_cast<int>(TextEncoding::Utf16Le);
+    EXPECT_EQ((std::vector<std::string>{
+                  told("notepad-ansi.cfg:0", encoding, 0), told("notepad-list.txt:0", encoding, listEncoding),
+                  told("notepad-utf8.cfg:0", encoding, 1), told("notepad-list.txt:0", encoding, listEncoding),
+                  told("notepad-utf8-mark.cfg:0", encoding, 2), told("notepad-list.txt:0", encoding, listEncoding),
+                  told("notepad-utf16le.cfg:0", encoding, 3), told("notepad-list.txt:0", encoding, listEncoding),
+                  told("notepad-utf16be.cfg:0", encoding, 4), told("notepad-list.txt:0", encoding, listEncoding),
+                  told("utf8-invalid.cfg:0", encoding, 2), told("utf8-invalid.cfg:1", ConfigEvent::TextInvalid, 13),
+                  told("utf8-invalid.cfg:2", ConfigEvent::CharacterLost, 0xE9),
+                  told("utf8-invalid.cfg:3", ConfigEvent::MarkInside, 0),
+                  told("no-mark.txt:0", encoding, 0), told("no-mark.txt:0", ConfigEvent::LooksLikeUtf16, 0),
+              }),
+              seen);
 }
 
 }  // namespace

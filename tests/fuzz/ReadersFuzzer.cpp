@@ -1,26 +1,29 @@
 // libFuzzer target for the settings readers. An input is a settings file, optionally
-// followed by the marker line and a program list; both are written as pyxen.cfg and
-// list.txt into a private directory, and LoadSettings reads them from there. Any bytes
-// at all must load without a sanitizer report, and the outcome must match the plain
-// account in ReadersModel.cpp exactly, and what an observer is told must be sound; a
-// difference aborts with both outcomes printed.
+// followed by the marker line and a program list; the readers open them as pyxen.cfg
+// and list.txt from memory (every other name is missing), so no input touches the disk.
+// Any bytes at all must load without a sanitizer report, and the outcome must match
+// the plain account in ReadersModel.cpp exactly, and what an observer is told must be
+// sound; a difference aborts with both outcomes printed.
 #include "ReadersModel.h"
 
 #include "config/ConfigObserver.h"
+#include "config/LineReader.h"
 #include "config/Messages.h"
 #include "config/Settings.h"
+#include "platform/CodePage.h"
 #include "platform/FakeDesktop.h"
 #include "rules/Rule.h"
 #include "tests/config/ReaderReset.h"
 
-#include <fcntl.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,25 +31,29 @@ const char marker[] = "\n--- list.txt ---\n";
 const char settingsName[] = "pyxen.cfg";
 const char listName[] = "list.txt";
 
-std::string directory;
-int homeDirectory = -1;  // the directory libFuzzer was started in, for its own files
+// The files of the input being run, served to the readers in place of the disk.
+ModelFiles files;
 
-void RemoveDirectory()
+// Stream buffers of our own, so that opening a file costs no allocation of several
+// kilobytes: the settings file stays open throughout and takes the first; the lists,
+// one at a time, share the second.
+char streamBuffers[2][1024];
+int opened;
+
+FILE* OpenFromMemory(const char* path)
 {
-    std::string settings = directory + "/" + settingsName, list = directory + "/" + listName;
-    unlink(settings.c_str());
-    unlink(list.c_str());
-    rmdir(directory.c_str());
+    ModelFiles::iterator file = files.find(path);
+    if (file == files.end())
+        return nullptr;
+    FILE* stream = fmemopen(file->second.data(), file->second.size(), "rb");
+    if (stream)
+        setvbuf(stream, streamBuffers[opened++ == 0 ? 0 : 1], _IOFBF, sizeof streamBuffers[0]);
+    return stream;
 }
 
-void WriteFile(const char* name, const std::string& bytes)
-{
-    FILE* file = fopen(name, "wb");
-    if (!file || fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || fclose(file) != 0) {
-        perror(name);
-        abort();
-    }
-}
+// What the observer heard of encodings: each file opened, and invalid sequences by path.
+std::vector<ModelOpen> opens;
+std::map<std::string, int> invalid;
 
 std::string Show(const std::string& bytes)
 {
@@ -74,17 +81,47 @@ std::string Show(const std::string& bytes)
         fprintf(stderr, "  box \"%s\"\n", Show(box.path).c_str());
     for (const ModelBox& box : model.boxes)
         fprintf(stderr, "  model box %d \"%s\"\n", static_cast<int>(box.kind), Show(box.path).c_str());
+    for (const ModelOpen& open : opens)
+        fprintf(stderr, "  opened %s: encoding %d%s\n", open.path.c_str(), open.encoding,
+                open.looksLikeUtf16 ? ", looks like UTF-16" : "");
+    for (const ModelOpen& open : model.opens)
+        fprintf(stderr, "  model opened %s: encoding %d%s\n", open.path.c_str(), open.encoding,
+                open.looksLikeUtf16 ? ", looks like UTF-16" : "");
+    for (const auto& [path, count] : invalid)
+        fprintf(stderr, "  invalid in %s: %d\n", path.c_str(), count);
+    for (const auto& [path, count] : model.invalid)
+        fprintf(stderr, "  model invalid in %s: %d\n", path.c_str(), count);
     abort();
 }
 
+bool AboutTheFile(ConfigEvent event)
+{
+    return event == ConfigEvent::FileUnreadable || event == ConfigEvent::FileEncoding ||
+           event == ConfigEvent::LooksLikeUtf16;
+}
+
 // What the settings checker is told must describe the line as read: its content ends
-// at its length, and a line number exists once the file is open.
+// at its length, and a line number exists once the file is open. A lost character is
+// one a code page could have: a whole code point, never an invalid sequence's U+FFFD.
 void CheckEvent(ConfigEvent event, const ConfigLine& line, int value)
 {
     bool sound = line.path && line.content && line.length >= 0 && line.length < 250 &&
                  strlen(line.content) == static_cast<size_t>(line.length) &&
-                 (event == ConfigEvent::FileUnreadable ? line.number == 0 : line.number >= 1) &&
-                 (event != ConfigEvent::RuleAdded || (value >= 0 && value < ruleCapacity));
+                 (AboutTheFile(event) ? line.number == 0 && line.length == 0 : line.number >= 1) &&
+                 (event != ConfigEvent::RuleAdded || (value >= 0 && value < ruleCapacity)) &&
+                 (event != ConfigEvent::FileEncoding || (value >= 0 && value <= 4)) &&
+                 (event != ConfigEvent::TextInvalid || value >= 1) &&
+                 (event != ConfigEvent::CharacterLost || (value > 0x7F && value <= 0x10FFFF));
+    if (event == ConfigEvent::FileEncoding)
+        opens.push_back({line.path, value, false});
+    if (event == ConfigEvent::LooksLikeUtf16) {
+        // Told once, right after the file's encoding.
+        sound = sound && !opens.empty() && opens.back().path == line.path && !opens.back().looksLikeUtf16;
+        if (!opens.empty())
+            opens.back().looksLikeUtf16 = true;
+    }
+    if (event == ConfigEvent::TextInvalid)
+        invalid[line.path] += value;
     if (!sound) {
         fprintf(stderr, "readers fuzzer: unsound event %d at line %d, length %d, value %d\n",
                 static_cast<int>(event), line.number, line.length, value);
@@ -106,20 +143,18 @@ void Check(const ModelOutcome& model, int result)
 {
     if (result < -1 || result >= ruleCapacity)
         Fail("result out of range", model, result);
-    for (int i = 0; i < ruleCapacity; ++i) {
+    size_t past = static_cast<size_t>(result + 1);
+    if (memcmp(static_cast<const void*>(rules + past), UntouchedTable() + past, (ruleCapacity - past) * sizeof(Rule)) != 0)
+        Fail("a rule past the result was written", model, result);
+    for (int i = 0; i <= result; ++i) {
         const Rule& rule = rules[i];
-        if (i > result) {
-            if (!IsUntouched(rule))
-                Fail("a rule past the result was written", model, result);
-            continue;
-        }
         size_t length = strnlen(rule.name, nameSize);
         if (length == static_cast<size_t>(nameSize))
             Fail("a name without its NUL", model, result);
         if (memchr(rule.name, '\n', length) || memchr(rule.name, '\x1A', length))
             Fail("a line feed or Ctrl-Z inside a name", model, result);
         if (static_cast<size_t>(i) >= model.rules.size() || rule.method != model.rules[i].method ||
-            std::string(rule.name, length) != model.rules[i].name)
+            model.rules[i].name.compare(0, std::string::npos, rule.name, length) != 0)
             Fail("a rule differs from the model", model, result);
     }
     if (result != model.result || interval != model.interval)
@@ -131,54 +166,46 @@ void Check(const ModelOutcome& model, int result)
         if (boxes[i].caption != errorCaption || boxes[i].text != BoxText(model.boxes[i].kind) ||
             boxes[i].path != model.boxes[i].path)
             Fail("message boxes differ from the model", model, result);
+    bool sameOpens = opens.size() == model.opens.size();
+    for (size_t i = 0; sameOpens && i < opens.size(); ++i)
+        sameOpens = opens[i].path == model.opens[i].path && opens[i].encoding == model.opens[i].encoding &&
+                    opens[i].looksLikeUtf16 == model.opens[i].looksLikeUtf16;
+    if (!sameOpens)
+        Fail("the encodings told differ from the model", model, result);
+    for (const auto& [path, count] : model.invalid)
+        if (count != (invalid.count(path) ? invalid[path] : 0))
+            Fail("the invalid sequences told differ from the model", model, result);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/pyxen-fuzz-XXXXXX";
-    homeDirectory = open(".", O_RDONLY | O_DIRECTORY);
-    if (!mkdtemp(pattern.data()) || homeDirectory < 0) {
-        perror("readers fuzzer: private directory");
-        abort();
-    }
-    directory = pattern;
-    atexit(RemoveDirectory);
+    openConfigFile = OpenFromMemory;
+    SetAnsiCodePage(932);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::string input(reinterpret_cast<const char*>(data), size);
-    size_t split = input.find(marker);
-    ModelFiles files;
-    files[settingsName] = input.substr(0, split);
-    if (split != std::string::npos)
-        files[listName] = input.substr(split + sizeof marker - 1);
+    const char* begin = reinterpret_cast<const char*>(data);
+    const char* end = begin + size;
+    const char* split = std::search(begin, end, marker, marker + sizeof marker - 1);
+    files[settingsName].assign(begin, split);
+    if (split != end)
+        files[listName].assign(split + sizeof marker - 1, end);
 
     ModelOutcome model = ModelLoadSettings(files, settingsName);
-    // The readers open what a READ line names; keep them inside the private directory,
-    // where every other name is missing.
-    for (const std::string& path : model.listPaths)
-        if (path.find('/') != std::string::npos || path == "." || path == "..")
-            return -1;
-
-    if (chdir(directory.c_str()) != 0)
-        abort();
-    WriteFile(settingsName, files[settingsName]);
-    if (files.count(listName))
-        WriteFile(listName, files[listName]);
-    else
-        unlink(listName);
-
     ResetReaders();
+    opened = 0;
     configObserver = CheckEvent;
     int result = LoadSettings(settingsName);
-    if (fchdir(homeDirectory) != 0)
-        abort();
-
     Check(model, result);
+    // Each run frees what it allocated: libFuzzer looks for leaks in any that doesn't.
+    FakeReset();
+    files.clear();
+    opens.clear();
+    invalid.clear();
+    opens.shrink_to_fit();
     return 0;
 }
