@@ -58,17 +58,13 @@ static bool DecodeOne(const char* bytes, int length, unsigned& codePoint)
 
 #else
 
-static int codePageInUse = 932;
 static iconv_t decoder = reinterpret_cast<iconv_t>(-1);
 
-// The readers convert text files into the code page that platform/CodePage.h keeps; a
-// platform library that has no such setting leaves the symbol unresolved, and then only
-// the checker's own decoding follows the option.
-#pragma weak SetAnsiCodePage
-
+// One code page for both directions: the readers convert UTF-8 and UTF-16 files into
+// it, and the report decodes names from it.
 int CheckCodePage()
 {
-    return codePageInUse;
+    return AnsiCodePage();
 }
 
 bool UseCodePage(int codePage)
@@ -84,15 +80,13 @@ bool UseCodePage(int codePage)
     if (decoder != reinterpret_cast<iconv_t>(-1))
         iconv_close(decoder);
     decoder = opened;
-    codePageInUse = codePage;
-    if (SetAnsiCodePage)
-        SetAnsiCodePage(codePage);
+    SetAnsiCodePage(codePage);
     return true;
 }
 
 static bool DecodeOne(const char* bytes, int length, unsigned& codePoint)
 {
-    if (decoder == reinterpret_cast<iconv_t>(-1) && !UseCodePage(codePageInUse))
+    if (decoder == reinterpret_cast<iconv_t>(-1) && !UseCodePage(AnsiCodePage()))
         return false;
     iconv(decoder, nullptr, nullptr, nullptr, nullptr);
     char in[longestCharacter];
