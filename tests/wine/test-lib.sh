@@ -116,5 +116,13 @@ start_testwin() {
     local var=$1 report=$2
     shift 2
     wine_bg "$var" "$TESTWIN_EXE" --report "$(winpath "$report")" "$@"
-    wait_for_line "$report" '^ready$' 60 || { fail "testwin did not get ready"; e2e_finish; }
+    if ! wait_for_line "$report" '^ready$' 60; then
+        if is_running "${!var}"; then
+            fail "testwin did not get ready in 60 s; it is still running"
+        else
+            wait "${!var}"
+            fail "testwin ended with status $? before it got ready"
+        fi
+        e2e_finish
+    fi
 }
