@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 const char modelCodePage[] = "CP932";
 
@@ -187,10 +188,10 @@ const size_t pieceSize = 249;
 const size_t tableSize = 250;
 
 // Text mode first (CR LF to LF, stop at the first Ctrl-Z), then pieces of at most 249
-// characters ending at a line feed, then each piece's content up to its first NUL.
-std::vector<std::string> Lines(const std::string& bytes)
+// characters ending at a line feed, then each piece's content up to its first NUL. The
+// lines point into text.
+std::vector<std::string_view> Lines(const std::string& bytes, std::string& text)
 {
-    std::string text;
     text.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\x1A')
@@ -199,7 +200,7 @@ std::vector<std::string> Lines(const std::string& bytes)
             continue;
         text += bytes[i];
     }
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     lines.reserve(text.size() / 8 + 1);
     size_t at = 0;
     while (at < text.size()) {
@@ -209,13 +210,13 @@ std::vector<std::string> Lines(const std::string& bytes)
         size_t nul = text.find('\0', at);
         if (nul < at + content)
             content = nul - at;
-        lines.emplace_back(text, at, content);
+        lines.emplace_back(text.data() + at, content);
         at += take;
     }
     return lines;
 }
 
-int Number(const std::string& line, size_t position)
+int Number(std::string_view line, size_t position)
 {
     if (position > line.size())
         return 0;
@@ -232,9 +233,9 @@ int Number(const std::string& line, size_t position)
     return static_cast<int>(value >= 2147483648LL ? value - 4294967296LL : value);
 }
 
-bool Begins(const std::string& line, const char* keyword)
+bool Begins(std::string_view line, std::string_view keyword)
 {
-    return line.compare(0, std::char_traits<char>::length(keyword), keyword) == 0;
+    return line.substr(0, keyword.size()) == keyword;
 }
 
 struct Loader {
@@ -242,9 +243,9 @@ struct Loader {
     ModelOutcome& out;
     bool tooManyTold = false;
 
-    void AddRule(const std::string& line, int defaultMethod, const std::string& path)
+    void AddRule(std::string_view line, int defaultMethod, const std::string& path)
     {
-        ModelRule rule{defaultMethod, line};
+        ModelRule rule{defaultMethod, std::string(line)};
         if (line.size() >= 2 && line[line.size() - 2] == ':') {
             if (line.size() == 2)
                 return;
@@ -269,10 +270,10 @@ struct Loader {
         }
         ModelOpen open{path, Ansi, false};
         int invalid;
-        std::string text = Convert(file->second, open, invalid);
+        std::string converted = Convert(file->second, open, invalid), text;
         out.opens.push_back(open);
         out.invalid[path] += invalid;
-        for (const std::string& line : Lines(text)) {
+        for (std::string_view line : Lines(converted, text)) {
             if (line.empty() || line[0] == '#')
                 continue;
             if (settings && Begins(line, "INTER")) {
@@ -282,7 +283,7 @@ struct Loader {
             } else if (settings && Begins(line, "READ")) {
                 if (line.size() == 4)
                     continue;
-                Read(line.substr(5), false, defaultMethod);
+                Read(std::string(line.substr(5)), false, defaultMethod);
             } else {
                 AddRule(line, defaultMethod, path);
             }
