@@ -18,9 +18,9 @@ source=$(cd "$source" && pwd)
 cd "$work"
 # Every rule of the format shows within 600 bytes (a 249-byte piece; 251 rules of two
 # bytes each, also past a READ line and the list marker), and short inputs keep the
-# runs fast. The readers allocate nothing, so a
-# small quarantine for freed memory loses nothing; the harness's freed strings then
-# reuse warm memory instead of faulting in new pages run after run.
+# runs fast. The readers allocate nothing, so a small quarantine for freed memory loses
+# nothing; the harness's freed strings then reuse warm memory instead of faulting in
+# new pages run after run.
 ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16} "$fuzzer" -max_total_time="$seconds" -max_len=600 -timeout=10 -rss_limit_mb=1024 \
   -print_final_stats=1 -dict="$source/readers.dict" -artifact_prefix="$work/artifacts/" "$@" "$work/corpus"
 echo "corpus: $(ls "$work/corpus" | wc -l) inputs"

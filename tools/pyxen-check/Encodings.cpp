@@ -68,6 +68,8 @@ void CheckText(ConfigEvent event, const Origin& at, const ConfigLine& line, int 
     if (hasContent && HasHighByte(line))
         file.worthNaming = true;
     std::string quoted = hasContent ? Quoted(line.content, line.length) : "";
+    // What became of a comment's text changes nothing that Pyxen does.
+    bool comment = hasContent && line.length > 0 && line.content[0] == '#';
     switch (event) {
     case ConfigEvent::FileEncoding:
         file.encoding = static_cast<TextEncoding>(value);
@@ -77,6 +79,8 @@ void CheckText(ConfigEvent event, const Origin& at, const ConfigLine& line, int 
         AddWarning(at, Text(Message::LooksLikeUtf16));
         break;
     case ConfigEvent::CharacterLost: {
+        if (comment)
+            break;
         unsigned codePoint = static_cast<unsigned>(value);
         bool isCharacter = codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
         std::string character;
@@ -86,11 +90,13 @@ void CheckText(ConfigEvent event, const Origin& at, const ConfigLine& line, int 
         break;
     }
     case ConfigEvent::TextInvalid:
-        AddWarning(at, Say(Message::TextInvalid, quoted.c_str(), value,
+        if (!comment)
+            AddWarning(at, Say(Message::TextInvalid, quoted.c_str(), value,
                            EncodingName(file.encoding).c_str()));
         break;
     case ConfigEvent::MarkInside:
-        AddWarning(at, Say(Message::MarkInside, quoted.c_str()));
+        if (!comment)
+            AddWarning(at, Say(Message::MarkInside, quoted.c_str()));
         break;
     default:
         if (hasContent)
