@@ -1,0 +1,72 @@
+#pragma once
+// What the guard service asks of Windows, and nothing more. pyxen-guard.exe links the
+// Win32 side; the unit tests link the in-memory fake in its place, so the guard's
+// decisions (which sessions get a Pyxen, when to start one again, when to hold one
+// back, when to apply edited settings) are tested natively, as the sweep is.
+#include <stdint.h>
+
+typedef unsigned long SessionId;
+const SessionId noSession = 0xFFFFFFFFul;
+
+// Milliseconds on a clock that only goes forward (GetTickCount64 on Windows).
+typedef uint64_t GuardTime;
+GuardTime GuardNow();
+
+// A pyxen.exe the guard started; 0 is none.
+typedef uintptr_t ChildId;
+
+// --- Sessions and the Pyxen in each ---------------------------------------------
+
+// The sessions that have a logged-on user, at most capacity of them; returns how many.
+int ListUserSessions(SessionId* sessions, int capacity);
+
+// The session attached to the physical console, or noSession.
+SessionId ActiveConsoleSession();
+
+// The name of the session's user ("DOMAIN\name" or "name"), NUL-terminated and cut to
+// size; an empty string when it can't be told.
+void SessionUserName(SessionId session, wchar_t* name, int size);
+
+// Starts pyxen.exe in the session, on its interactive desktop, in the folder that holds
+// pyxen.exe and its settings. Returns 0 and the Windows error in error when it can't.
+ChildId StartPyxen(SessionId session, unsigned long& error);
+
+// Waits at most ms until the child has loaded its settings and waits for input (its
+// message loop runs). False when it ended or did not get there in time.
+bool WaitPyxenReady(ChildId child, unsigned long ms);
+
+// True once the child has ended; its exit status is then in status.
+bool PyxenEnded(ChildId child, unsigned long& status);
+
+// Ends the child if it still runs, and forgets it.
+void EndPyxen(ChildId child);
+
+// --- The files the settings use -------------------------------------------------
+
+// What tells a file's change: its last-write time and size. reachable is false when
+// the file or its share can't be reached right now, which is not a change.
+struct FileStamp {
+    uint64_t lastWrite;
+    uint64_t size;
+    bool reachable;
+};
+
+FileStamp ReadFileStamp(const char* path);
+
+// --- The event log --------------------------------------------------------------
+
+// One entry per event, never one per sweep. The strings fill the entry's message in
+// order (%1, %2, ...); the message itself, in the reader's language, comes from the
+// message table in pyxen-guard.exe.
+enum class GuardEvent {
+    GuardStarted,      // no strings
+    GuardStopped,      // no strings
+    PyxenStarted,      // session, user
+    PyxenRestarted,    // session, user, exit status of the one that ended
+    PyxenHeldBack,     // session, user, exit status, seconds held back
+    PyxenStartFailed,  // session, user, Windows error
+    SettingsApplied,   // number of rules, the files they came from
+    SettingsRefused,   // the reason, the files
+};
+
+void ReportGuardEvent(GuardEvent event, const wchar_t* const* strings, int count);
