@@ -3,6 +3,7 @@
 #include "rules/Rule.h"
 #include "tools/pyxen-check/AnsiText.h"
 #include "tools/pyxen-check/Console.h"
+#include "tools/pyxen-check/Dispatch.h"
 #include "tools/pyxen-check/Findings.h"
 #include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Report.h"

@@ -1,63 +1,11 @@
 #include "tools/pyxen-check/Findings.h"
 
-#include "tools/pyxen-check/Encodings.h"
-#include "tools/pyxen-check/Messages.h"
-#include "tools/pyxen-check/Text.h"
-#include "tools/pyxen-check/Traps.h"
-
 Origin ruleOrigins[ruleCapacity];
 Origin intervalOrigin = {"", 0};
 std::vector<Warning> warnings;
 bool settingsUnreadable;
 
-// An unreadable program list is reported at the READ line that named it.
-static Origin listOrigin;
-
 void AddWarning(const Origin& at, const std::string& text, bool aboutInterval)
 {
     warnings.push_back(Warning{at, text, aboutInterval});
-}
-
-void RecordConfigEvent(ConfigEvent event, const ConfigLine& line, int value)
-{
-    Origin at = {line.path, line.number};
-    if (event != ConfigEvent::FileUnreadable)
-        CheckText(event, at, line, value);
-    switch (event) {
-    case ConfigEvent::FileUnreadable:
-        if (!line.programList) {
-            settingsUnreadable = true;
-        } else {
-            AddWarning(listOrigin, Say(Message::ListUnreadable, Escaped(line.path).c_str()));
-        }
-        break;
-    case ConfigEvent::LineCut:
-        AddWarning(at, Text(Message::LineCut));
-        break;
-    case ConfigEvent::LineIgnored:
-        CheckIgnoredLine(at, line);
-        break;
-    case ConfigEvent::IntervalSet:
-        intervalOrigin = at;
-        CheckKeywordLine(at, line, "INTER", value);
-        CheckInterval(at, value);
-        break;
-    case ConfigEvent::MethodSet:
-        CheckKeywordLine(at, line, "METHOD", value);
-        break;
-    case ConfigEvent::ListNamed:
-        listOrigin = at;
-        CheckKeywordLine(at, line, "READ", value);
-        break;
-    case ConfigEvent::RuleAdded:
-        ruleOrigins[value] = at;
-        CheckRuleLine(at, line, rules[value].name);
-        CheckRule(value);
-        break;
-    case ConfigEvent::RuleDropped:
-        AddWarning(at, Say(Message::RuleDropped, ruleCapacity));
-        break;
-    default:  // what the text itself tells, checked above
-        break;
-    }
 }

@@ -1,11 +1,11 @@
 #pragma once
-#include "config/ConfigObserver.h"
 #include "rules/Rule.h"
 
 #include <string>
 #include <vector>
 
-// What the checker learns while the readers load a settings file.
+// What the checker learns while the readers load a settings file: data only, filled by
+// the dispatch of the readers' events and by the checks, read by the report.
 
 // A file and a line number; line 0 means the file as a whole.
 struct Origin {
@@ -23,8 +23,5 @@ extern Origin ruleOrigins[ruleCapacity];
 extern Origin intervalOrigin;  // line 0 while the default stands
 extern std::vector<Warning> warnings;
 extern bool settingsUnreadable;
-
-// Set as configObserver before LoadSettings.
-void RecordConfigEvent(ConfigEvent event, const ConfigLine& line, int value);
 
 void AddWarning(const Origin& at, const std::string& text, bool aboutInterval = false);
