@@ -31,7 +31,7 @@ if ! { cmake -S . -B "$build" && cmake --build "$build" --target windows -j2; } 
 fi
 windows=$build/windows
 pyxen=$windows/host/pyxen.exe
-testwin=$windows/tools/testwin/testwin.exe
+testwin=$windows/tests/testwin/testwin.exe
 probe=$windows/tests/wine/probe.exe
 
 echo "== starting a virtual display and Wine"

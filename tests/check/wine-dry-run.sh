@@ -13,7 +13,7 @@ export LC_ALL=C
 
 checkExe=$windowsDir/tools/pyxen-check/pyxen-check.exe
 pyxenExe=$windowsDir/host/pyxen.exe
-testwinExe=$windowsDir/tools/testwin/testwin.exe
+testwinExe=$windowsDir/tests/testwin/testwin.exe
 for exe in "$checkExe" "$pyxenExe" "$testwinExe"; do
     [ -f "$exe" ] || { echo "missing $exe: build the Windows tree first"; exit 1; }
 done

@@ -12,7 +12,7 @@ source "$here/wine-env.sh"
 
 : "${PYXEN_WINDOWS_DIR:?PYXEN_WINDOWS_DIR must name the Windows build directory}"
 PYXEN_EXE=$PYXEN_WINDOWS_DIR/host/pyxen.exe
-TESTWIN_EXE=$PYXEN_WINDOWS_DIR/tools/testwin/testwin.exe
+TESTWIN_EXE=$PYXEN_WINDOWS_DIR/tests/testwin/testwin.exe
 PROBE_EXE=$PYXEN_WINDOWS_DIR/tests/wine/probe.exe
 SWEEPCHECK_EXE=$PYXEN_WINDOWS_DIR/tests/wine/sweepcheck.exe
 
