@@ -15,6 +15,8 @@ struct FakeWindow {
     std::function<void()> onRequest;
     WindowExemption exemption;
     uintptr_t unanswered;
+    unsigned long thread;
+    Unswitchable unswitchable;
 };
 
 std::vector<FakeWindow> windows;
@@ -22,6 +24,7 @@ std::vector<HWND> closeLog;
 std::vector<ErrorBox> errorBoxes;
 long titleReads;
 long exemptionQueries;
+long switchQueries;
 
 FakeWindow* Find(HWND window)
 {
@@ -34,7 +37,7 @@ FakeWindow* Find(HWND window)
 unsigned long Owner(HWND window)
 {
     FakeWindow* found = Find(window);
-    return found && found->open ? 1 : 0;
+    return found && found->open ? found->thread : 0;
 }
 
 }  // namespace
@@ -46,12 +49,16 @@ void FakeReset()
     errorBoxes.clear();
     titleReads = 0;
     exemptionQueries = 0;
+    switchQueries = 0;
     ResetCloseRequests();
 }
 
 HWND FakeAddWindow(const std::string& title, OnClose onClose)
 {
-    windows.push_back(FakeWindow{title, onClose, true, 0, nullptr, WindowExemption::None, 0});
+    // Each window on a thread of its own until FakeShareThread says otherwise.
+    unsigned long thread = static_cast<unsigned long>(windows.size() + 1);
+    windows.push_back(FakeWindow{title, onClose, true, 0, nullptr, WindowExemption::None, 0,
+                                 thread, Unswitchable::No});
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(windows.size()));
 }
 
@@ -73,6 +80,21 @@ void FakeSetExemption(HWND window, WindowExemption exemption)
 long FakeExemptionQueries()
 {
     return exemptionQueries;
+}
+
+void FakeShareThread(HWND window, HWND with)
+{
+    Find(window)->thread = Find(with)->thread;
+}
+
+void FakeSetUnswitchable(HWND window, Unswitchable reason)
+{
+    Find(window)->unswitchable = reason;
+}
+
+long FakeSwitchQueries()
+{
+    return switchQueries;
 }
 
 void FakeCloseWindow(HWND window)
@@ -170,6 +192,13 @@ WindowExemption ExemptionOf(HWND window)
     ++exemptionQueries;
     FakeWindow* found = Find(window);
     return found ? found->exemption : WindowExemption::None;
+}
+
+Unswitchable WhyUnswitchable(HWND window)
+{
+    ++switchQueries;
+    FakeWindow* found = Find(window);
+    return found ? found->unswitchable : Unswitchable::No;
 }
 
 void ShowErrorBox(const wchar_t* caption, const wchar_t* text, const char* path)

@@ -38,6 +38,15 @@ uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf)
             slot.request = 0;  // an earlier window under the same handle value
             if (freeSlot < 0)
                 freeSlot = i;
+        } else if (slot.owner == owner) {
+            // The thread is still inside that window's WM_CLOSE, most likely asking its
+            // user "save changes?" in a box of its own, which a close request would
+            // cancel: none of its windows is asked anything until the answer comes.
+            if (ownerOf(slot.window) == owner)
+                return 0;
+            slot.request = 0;  // that window is gone, and its request with it
+            if (freeSlot < 0)
+                freeSlot = i;
         }
     }
     // Only a full table pays for asking after every other window.

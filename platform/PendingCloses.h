@@ -1,10 +1,11 @@
 #pragma once
 // Close requests sent but not answered yet. A program asking its user "save changes?"
 // may keep its answer back for hours; meanwhile a second WM_CLOSE must never land in
-// the window still handling the first, so its request is remembered here until the
-// answer comes or the window is gone. Fixed size: when every slot holds a request to
-// a live window, no new request is opened (the window is tried again at a later
-// sweep), which keeps "never twice at once" true whatever happens.
+// the window still handling the first, nor in any other window of the thread handling
+// it (its own question box among them), so its request is remembered here until the
+// answer comes or the window is gone. Fixed size: when every slot holds a request to a
+// live window, no new request is opened (the window is tried again at a later sweep),
+// which keeps "never twice at once" true whatever happens.
 #include "platform/WinTypes.h"
 
 #include <stdint.h>
@@ -15,8 +16,9 @@ const int pendingCapacity = 64;
 // over by a later window of another thread is then not mistaken for the old one.
 typedef unsigned long (*WindowOwner)(HWND window);
 
-// Opens a request to window and returns its id (never 0); returns 0 when the window
-// still has an unanswered request, is gone, or every slot is taken by a live window.
+// Opens a request to window and returns its id (never 0); returns 0 when the window,
+// or any other live window of its thread, still has an unanswered request, when the
+// window is gone, or when every slot is taken by a live window.
 uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf);
 
 // The program answered, or the request never reached it: the slot is free. An id

@@ -18,10 +18,11 @@ int ReadWindowTitle(HWND window, char* title, int size);
 // Asks the window to close (WM_CLOSE) and waits while its program handles the request,
 // at most closeWait ms. Returns true when the program answered in that time. False
 // when it did not: the request then stays outstanding, and the window is not asked
-// again, by any caller, until that answer arrives or the window is gone. Also false,
-// at once and with nothing sent, for a window that still has a request outstanding,
-// is hung, is gone, runs with higher rights than Pyxen (Windows blocks the message),
-// or when too many requests are outstanding.
+// again, by any caller, until that answer arrives or the window is gone; nor is any
+// other window of the thread handling it. Also false, at once and with nothing sent,
+// for a window whose thread still has a request outstanding, that is hung, is gone,
+// runs with higher rights than Pyxen (Windows blocks the message), or when too many
+// requests are outstanding.
 bool RequestClose(HWND window);
 
 // Windows' own threshold for calling a program "not responding".
@@ -36,6 +37,20 @@ enum class WindowExemption {
 };
 
 WindowExemption ExemptionOf(HWND window);
+
+// Why a user can't switch to a window, in the spirit of Windows' Alt+Tab list. A
+// Differs rule names no program but "whatever is running", so it leaves these alone.
+enum class Unswitchable {
+    No,          // a window someone can use, or one Windows can't tell about
+    Invisible,   // a program's hidden helper window
+    Cloaked,     // kept out of sight by the shell (not merely on another virtual desktop)
+    ToolWindow,  // a palette or switcher, unless it also asks for a taskbar button
+    Owned,       // a dialog or palette of another window
+};
+
+// Where a call fails (no window manager that cloaks, or one that refuses to say which
+// virtual desktop a window is on), No: the window is asked as any other.
+Unswitchable WhyUnswitchable(HWND window);
 
 // A modal box with no owner and one OK button, brought to the front. The text is
 // followed directly by path, which is in the system's ANSI code page; caption and text

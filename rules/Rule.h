@@ -44,6 +44,7 @@ public:
     // Sends the window a close request when its title matches, then reads the title
     // again so later rules see what is left of the window (a closed window has none).
     // A window that is exempt or did not answer gets no further request in this sweep.
+    // A Differs rule asks only windows a user can switch to (WhyUnswitchable).
     bool CloseIfMatch(HWND window, WindowTitle& title) const;
 
     char name[nameSize];

@@ -16,6 +16,11 @@ bool Rule::CloseIfMatch(HWND window, WindowTitle& title) const
 {
     if (title.length == 0 || !Matches(title))
         return false;
+    // A Differs rule names no program, only the one to keep: it means "whatever the user
+    // runs", not the hidden helpers, shell parts and dialogs that nobody switches to.
+    // Asked only of a window the rule matched, so it costs the sweep next to nothing.
+    if (method == Differs && WhyUnswitchable(window) != Unswitchable::No)
+        return false;
     // Asked only of a window some rule names, so the sweep of all the others costs no
     // more than reading their titles.
     if (ExemptionOf(window) == WindowExemption::None && RequestClose(window)) {

@@ -229,6 +229,55 @@ TEST_F(SweepTest, AFullTableOfUnansweredRequestsSendsNothingNewUntilASlotFrees)
     EXPECT_EQ(1, FakeCloseRequests(asking[6]));
 }
 
+TEST_F(SweepTest, NoWindowOfAThreadHandlingARequestIsAskedUntilItAnswers)
+{
+    AddRule("Editor", Contains);
+    AddRule("", Differs);
+    // The editor's "save changes?" box, captioned with the program's name, opens on the
+    // editor's thread while it handles the request; it comes first in the enumeration.
+    HWND question = FakeAddWindow("");
+    HWND editor = FakeAddWindow("Untitled - Editor", OnClose::Hang);
+    FakeShareThread(question, editor);
+    FakeOnCloseRequest(editor, [question] { FakeSetTitle(question, "Editor"); });
+    HWND game = FakeAddWindow("Game", OnClose::Refuse);
+    Sweep();
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(editor));
+    EXPECT_EQ(0, FakeCloseRequests(question));
+    EXPECT_EQ(2, FakeCloseRequests(game));
+
+    FakeAnswer(editor);
+    Sweep();
+    EXPECT_EQ(1, FakeCloseRequests(question));
+    EXPECT_EQ(2, FakeCloseRequests(editor));
+}
+
+TEST_F(SweepTest, DiffersAsksOnlyWindowsAUserCanSwitchToWhileOtherMethodsAskEvery)
+{
+    const Unswitchable reasons[] = {Unswitchable::Invisible, Unswitchable::Cloaked,
+                                    Unswitchable::ToolWindow, Unswitchable::Owned};
+    std::vector<HWND> unusable;
+    for (Unswitchable reason : reasons) {
+        unusable.push_back(FakeAddWindow("GDI+ Window", OnClose::Refuse));
+        FakeSetUnswitchable(unusable.back(), reason);
+    }
+    HWND ordinary = FakeAddWindow("Calculator", OnClose::Refuse);
+    FakeAddWindow("Kiosk");
+    AddRule("Kiosk", Differs);
+    Sweep();
+    for (HWND window : unusable)
+        EXPECT_EQ(0, FakeCloseRequests(window));
+    EXPECT_EQ(1, FakeCloseRequests(ordinary));
+    // Asked only of the windows the Differs rule matched.
+    EXPECT_EQ(5, FakeSwitchQueries());
+
+    AddRule("GDI+ Window", Exact);
+    AddRule("GDI+", Contains);
+    Sweep();
+    for (HWND window : unusable)
+        EXPECT_EQ(2, FakeCloseRequests(window));
+}
+
 unsigned long FirstOwner(HWND) { return 1; }
 unsigned long SecondOwner(HWND) { return 2; }
 
