@@ -3,17 +3,19 @@
 // answering, and every event is appended to the report file the moment it happens.
 //
 //   testwin.exe [--report FILE] [--refuse N]... [--hang N]... [--slow N]... [--ask N]...
-//               [--exit-after MS] [--] TITLE...
+//               [--hidden N]... [--tool N]... [--caption TEXT] [--exit-after MS] [--] TITLE...
 //
 // --slow N: window N takes 6 s to handle WM_CLOSE, pumping messages all the while as it
 // would while asking its user whether to save, then closes.
-// --ask N: window N answers WM_CLOSE with a modal question, captioned "Question",
-// that nobody answers: the request is never handled to its end.
+// --ask N: window N answers WM_CLOSE with a modal Yes/No/Cancel box of its own, owned by
+// it and captioned "Question" or the --caption TEXT (a program's name, as editors do),
+// that nobody answers: the request is handled to its end only if the box is closed.
+// --hidden N: window N is never shown. --tool N: window N is a tool window.
 //
 // Report lines: "ready" once every window exists, "close N TITLE" for each WM_CLOSE
-// window N receives, "ask N" once its question is up, "gone N" when window N is
-// destroyed. Exit status 0 once every
-// window is gone or when --exit-after (default 60000 ms) runs out; 2 for a bad command.
+// window N receives, "ask N" once its question is up, "answered N" once it is closed,
+// "gone N" when window N is destroyed. Exit status 0 once every window is gone or when
+// --exit-after (default 60000 ms) runs out; 2 for a bad command.
 #include <windows.h>
 
 #include <stdio.h>
@@ -33,6 +35,8 @@ struct TestWindow {
     bool hang;
     bool slow;
     bool ask;
+    bool hidden;
+    bool tool;
     HANDLE created;  // set once the window exists (or failed to)
     HWND window;
 };
@@ -43,6 +47,7 @@ HANDLE report = INVALID_HANDLE_VALUE;
 CRITICAL_SECTION reportLock;
 LONG openWindows;
 HANDLE allGone;
+const char* questionCaption = "Question";
 
 // One WriteFile per line on a handle opened for appending: the line reaches the file
 // whole and at once, so a script polling the file never sees half of it.
@@ -103,7 +108,8 @@ LRESULT CALLBACK TestWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             PumpFor(slowClose);
         if (self->ask) {
             Report("ask %d\n", self->index, NULL);
-            MessageBoxA(window, "Save changes?", "Question", MB_YESNOCANCEL);
+            MessageBoxA(window, "Save changes?", questionCaption, MB_YESNOCANCEL);
+            Report("answered %d\n", self->index, NULL);
         }
         if (!self->refuse)
             DestroyWindow(window);
@@ -122,8 +128,8 @@ DWORD WINAPI WindowThread(LPVOID parameter)
     TestWindow* self = static_cast<TestWindow*>(parameter);
     // Cascaded so that every window is on screen and none hides all the others.
     int offset = (self->index % 20) * 24;
-    self->window = CreateWindowExA(0, windowClass, self->title,
-                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    self->window = CreateWindowExA(self->tool ? WS_EX_TOOLWINDOW : 0, windowClass, self->title,
+                                   WS_OVERLAPPEDWINDOW | (self->hidden ? 0 : WS_VISIBLE),
                                    offset, offset, 320, 120, NULL, NULL,
                                    GetModuleHandleA(NULL), self);
     SetEvent(self->created);
@@ -145,7 +151,8 @@ int Usage(const char* problem)
 {
     fprintf(stderr, "testwin: %s\n"
             "usage: testwin.exe [--report FILE] [--refuse N]... [--hang N]... "
-            "[--slow N]... [--ask N]... [--exit-after MS] [--] TITLE...\n", problem);
+            "[--slow N]... [--ask N]... [--hidden N]... [--tool N]... [--caption TEXT] "
+            "[--exit-after MS] [--] TITLE...\n", problem);
     return 2;
 }
 
@@ -164,11 +171,12 @@ int main(int argc, char** argv)
 {
     const char* reportPath = NULL;
     long exitAfter = 60000;
-    // Window numbers given to --refuse, --hang, --slow and --ask.
-    const char* const markOptions[] = {"--refuse", "--hang", "--slow", "--ask"};
-    const int markKinds = 4;
+    // Window numbers given to --refuse, --hang, --slow, --ask, --hidden and --tool.
+    const char* const markOptions[] = {"--refuse", "--hang", "--slow", "--ask", "--hidden",
+                                       "--tool"};
+    const int markKinds = 6;
     static long marks[markKinds][maxWindows];
-    int markCount[markKinds] = {0, 0, 0, 0};
+    int markCount[markKinds] = {};
 
     int arg = 1;
     for (; arg < argc; ++arg) {
@@ -186,6 +194,8 @@ int main(int argc, char** argv)
         long number;
         if (strcmp(option, "--report") == 0) {
             reportPath = value;
+        } else if (strcmp(option, "--caption") == 0) {
+            questionCaption = value;
         } else if (strcmp(option, "--exit-after") == 0) {
             if (!ParseCount(value, &exitAfter))
                 return Usage("--exit-after needs a number of milliseconds");
@@ -196,7 +206,7 @@ int main(int argc, char** argv)
             if (kind == markKinds)
                 return Usage("unknown option");
             if (!ParseCount(value, &number) || markCount[kind] == maxWindows)
-                return Usage("--refuse, --hang, --slow and --ask need a window number");
+                return Usage("a window option needs a window number");
             marks[kind][markCount[kind]++] = number;
         }
     }
@@ -208,7 +218,7 @@ int main(int argc, char** argv)
     for (int kind = 0; kind < markKinds; ++kind)
         for (int i = 0; i < markCount[kind]; ++i)
             if (marks[kind][i] >= windowCount)
-                return Usage("--refuse, --hang, --slow or --ask names a window that does not exist");
+                return Usage("a window option names a window that does not exist");
 
     if (reportPath) {
         report = CreateFileA(reportPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -232,7 +242,7 @@ int main(int argc, char** argv)
         TestWindow& w = windows[i];
         w.index = i;
         w.title = argv[arg + i];
-        bool* flags[markKinds] = {&w.refuse, &w.hang, &w.slow, &w.ask};
+        bool* flags[markKinds] = {&w.refuse, &w.hang, &w.slow, &w.ask, &w.hidden, &w.tool};
         for (int kind = 0; kind < markKinds; ++kind)
             for (int k = 0; k < markCount[kind]; ++k)
                 *flags[kind] = *flags[kind] || marks[kind][k] == i;

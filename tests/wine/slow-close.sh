@@ -3,7 +3,8 @@
 # while asking its user whether to save) is waited for a while, and asked once: no
 # further request, from a later rule, a later tick or a tick sent meanwhile, lands
 # inside the one it is handling. A question nobody answers holds no sweep up for good:
-# a game started while it is open is closed within seconds.
+# a game started while it is open is closed within seconds, while the question itself,
+# captioned with the program's name as editors do, is left to its user.
 source "$(dirname "$0")/test-lib.sh"
 e2e_start
 
@@ -43,7 +44,7 @@ stop_pyxen
 echo "--- a question left open"
 part ask 'INTER=300\neditor :1\nGame :1\n'
 asking=$WORK/ask/asking.txt
-start_testwin tw2 "$asking" --ask 0 --exit-after 60000 "Untitled - editor"
+start_testwin tw2 "$asking" --ask 0 --caption editor --exit-after 60000 "Untitled - editor"
 wine_bg pyxen "$PYXEN_EXE"
 wait_for_line "$asking" '^ask 0$' 20 || fail "the editor's question did not open"
 # The first game comes while Pyxen still waits for the editor's answer, the second
@@ -59,6 +60,7 @@ for game in one two; do
 done
 sleep 1.5
 expect_eq "close requests to the asking editor" "$(close_count "$asking" 0)" 1
+grep -qx 'answered 0' "$asking" && fail "a sweep closed the editor's question, which matches the rule too"
 stop_pyxen
 
 echo "--- a tick sent to the host during a wait"

@@ -1,7 +1,8 @@
 #!/bin/bash
 # One sweep of the real Win32 layer over real windows of another process: exactly the
-# windows whose titles match are asked to close, as often as rules match them, and a
-# hung window neither stalls the sweep nor keeps other windows open.
+# windows whose titles match are asked to close, as often as rules match them, a Differs
+# rule leaves alone the windows nobody can switch to, and a hung window neither stalls
+# the sweep nor keeps other windows open.
 source "$(dirname "$0")/test-lib.sh"
 e2e_start
 cd "$WORK"
@@ -48,10 +49,11 @@ is_gone "$report" 5 && fail "the refusing window was destroyed"
 
 echo "--- Differs"
 report=$WORK/differs.txt
-start_testwin tw2 "$report" --refuse 0 --refuse 1 --refuse 2 "Keep" "Other" "Third" "" "Fourth"
+start_testwin tw2 "$report" --refuse 0 --refuse 1 --refuse 2 --hidden 5 --tool 6 \
+    "Keep" "Other" "Third" "" "Fourth" "Hidden helper" "Tool palette"
 rules differs.rules "2 Keep" "2 Other"
 sweep differs.rules
-expect_requests "$report" "requests per window under two Differs rules" 1 1 2 0 1
+expect_requests "$report" "requests per window under two Differs rules" 1 1 2 0 1 0 0
 is_gone "$report" 4 || fail "Differs left a titled window open"
 
 echo "--- a hung window"
