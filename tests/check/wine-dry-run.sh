@@ -1,6 +1,7 @@
 #!/bin/bash
 # End to end under Wine: the windows that pyxen-check --windows names are exactly the
-# windows that pyxen.exe, given the same settings, then asks to close.
+# windows that pyxen.exe, given the same settings, then asks to close; those a Differs
+# rule leaves alone are shown with the reason.
 #
 #   wine-dry-run.sh WINDOWS_BUILD_DIR WORK_DIR
 set -u
@@ -41,20 +42,22 @@ cd "$work/run" || exit 1
 
 # Rules in code page 932, like the titles they are to match:
 # "メモ帳" is \x83\x81\x83\x82\x92\xA0.
-printf 'INTER=300\nMETHOD=1\nPyxen Target\nExact One :0\n\x83\x81\x83\x82\x92\xa0 :1\n' > pyxen.cfg
+printf 'INTER=300\nMETHOD=1\nPyxen Target\nExact One :0\n\x83\x81\x83\x82\x92\xa0 :1\nBystander :2\n' > pyxen.cfg
 titles=("Pyxen Target A" "Exact One" "Exact One more" "Bystander" "Pyxen Target refusing"
-        "メモ帳 - 練習" "")
-expectedNamed="0 1 4 5"
+        "メモ帳 - 練習" "" "Hidden helper" "Tool palette")
+expectedNamed="0 1 2 4 5"
 
 : > report.txt
-wine_bg testwinPid "$testwinExe" --report 'report.txt' --refuse 4 --exit-after 180000 "${titles[@]}"
+wine_bg testwinPid "$testwinExe" --report 'report.txt' --refuse 4 --hidden 7 --tool 8 \
+    --exit-after 180000 "${titles[@]}"
 wait_for report.txt '^ready' 60 || { fail "testwin never reported ready"; exit 1; }
 
 wine "$checkExe" --windows --lang en > dry-run.txt 2>&1
 status=$?
 tr -d '\r' < dry-run.txt > dry-run.lf
 cat dry-run.lf
-[ "$status" -eq 0 ] || fail "pyxen-check --windows exited with $status, expected 0"
+# The Differs rule is warned about, as every Differs rule is.
+[ "$status" -eq 1 ] || fail "pyxen-check --windows exited with $status, expected 1"
 
 named=()
 while IFS= read -r title; do
@@ -77,17 +80,21 @@ namedSet=$(printf '%s\n' "${namedIndices[@]}" | sort -n | tr '\n' ' ' | sed 's/ 
 [ "$namedSet" == "$expectedNamed" ] ||
     fail "the dry run names windows '$namedSet', expected '$expectedNamed'"
 grep -q '^close ' report.txt && fail "the dry run sent a close request"
+for reason in "invisible" "a tool window"; do
+    grep -qx "      left alone by Differs rule 3: $reason, not a window a user switches to" \
+        dry-run.lf || fail "the dry run does not say that Differs leaves alone a window: $reason"
+done
 
 # Wine runs with a Japanese locale: unasked, the checker speaks Japanese, and shows the
 # Shift JIS rule as the text it is.
 wine "$checkExe" > japanese.txt 2>&1
 tr -d '\r' < japanese.txt > japanese.lf
 cat japanese.lf
-grep -qx 'ルール 3 件' japanese.lf || fail "the report is not in Japanese"
+grep -qx 'ルール 4 件' japanese.lf || fail "the report is not in Japanese"
 grep -q '^    2  1 部分一致  *"メモ帳"  ' japanese.lf || fail "the rule メモ帳 is not shown as text"
 
 wine_bg pyxenPid "$pyxenExe"
-for i in 0 1 5; do
+for i in 0 1 2 5; do
     wait_for report.txt "^gone $i\$" 30 || fail "window $i was not closed within 30 s"
 done
 wait_for report.txt '^close 4 ' 30 || fail "window 4 got no close request within 30 s"

@@ -105,7 +105,7 @@ static bool ChooseCodePage(const char* codePage)
 #endif
 }
 
-int main(int argc, char** argv)
+static int Check(int argc, char** argv)
 {
     Options options;
     if (!ChooseOutputLanguage(argc, argv) || !ReadOptions(argc, argv, options))
@@ -139,4 +139,11 @@ int main(int argc, char** argv)
 #endif
     PrintWarnings();
     return warnings.empty() ? exitClean : exitWarnings;
+}
+
+int main(int argc, char** argv)
+{
+    int status = Check(argc, argv);
+    HoldOwnConsole(Text(Message::PressEnter));
+    return status;
 }

@@ -32,3 +32,25 @@ void PrintError(const std::string& text)
 {
     Write(stderr, text);
 }
+
+void HoldOwnConsole(const std::string& prompt)
+{
+#ifdef _WIN32
+    DWORD processes[2];
+    DWORD mode;
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (GetConsoleProcessList(processes, 2) != 1 || !GetConsoleMode(input, &mode) ||
+        !GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+        return;
+    Print("\n" + prompt);
+    // Line input: a read returns once Enter is pressed, or in pieces for a long line.
+    wchar_t typed[64];
+    DWORD count;
+    while (ReadConsoleW(input, typed, 64, &count, NULL) && count > 0) {
+        if (typed[count - 1] == L'\n' || typed[count - 1] == L'\r')
+            break;
+    }
+#else
+    (void)prompt;
+#endif
+}

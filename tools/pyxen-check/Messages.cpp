@@ -44,7 +44,8 @@ constexpr Texts texts[] = {
      "pyxen.exe takes them, not from the settings file's folder.\n"
      "\n"
      "  --windows      also list the titled top-level windows open now and, for\n"
-     "                 each, the rules that would ask it to close. A dry run:\n"
+     "                 each, the rules that would ask it to close, and the\n"
+     "                 windows a Differs rule leaves alone, and why. A dry run:\n"
      "                 nothing is sent. Windows only.\n"
      "  --lang ja|en   the language to speak (default: the user's; English unless\n"
      "                 it is Japanese).\n"
@@ -55,7 +56,8 @@ constexpr Texts texts[] = {
      "  --help         show this text\n"
      "\n"
      "Output to a Windows console is written as Unicode; redirected to a file or\n"
-     "a pipe, it is UTF-8.\n"
+     "a pipe, it is UTF-8. Started by a double-click, in a console of its own, it\n"
+     "waits for Enter before that console closes.\n"
      "\n"
      "Exit status: 0 nothing to warn about, 1 warnings, 2 the settings file can't be\n"
      "read (or the command line is wrong).\n",
@@ -83,7 +85,8 @@ constexpr Texts texts[] = {
      "基準にします。\n"
      "\n"
      "  --windows      現在開いているタイトル付きのトップレベル ウィンドウと、それぞれを\n"
-     "                 閉じるよう求めるルールも一覧にします。確認だけで、何も送りません。\n"
+     "                 閉じるよう求めるルール、不一致のルールが閉じないウィンドウと\n"
+     "                 その理由も一覧にします。確認だけで、何も送りません。\n"
      "                 Windows 専用です。\n"
      "  --lang ja|en   表示する言語（既定はユーザーの言語。日本語以外なら英語）\n"
      "  --codepage N   対象とする Windows の ANSI コードページ。名前はこのコードページ\n"
@@ -93,7 +96,8 @@ constexpr Texts texts[] = {
      "  --help         このヘルプを表示します\n"
      "\n"
      "Windows のコンソールには Unicode で表示します。ファイルやパイプにリダイレクト\n"
-     "した場合は UTF-8 で出力します。\n"
+     "した場合は UTF-8 で出力します。ダブルクリックで起動して専用のコンソールで\n"
+     "動いているときは、終わる前に Enter キーを待ちます。\n"
      "\n"
      "終了コード: 0 警告なし、1 警告あり、2 設定ファイルを読めない（またはコマンド\n"
      "ラインの誤り）\n"},
@@ -147,6 +151,16 @@ constexpr Texts texts[] = {
     {Message::WindowElevated,
      "      runs as administrator: Pyxen can't close it unless it runs elevated too\n",
      "      管理者として実行中: Pyxen も管理者として実行しない限り閉じられません\n"},
+    {Message::WindowLeftAlone,
+     "      left alone by Differs rule%s: %s, not a window a user switches to\n",
+     "      不一致のルール%s では閉じません: %s で、利用者が切り替えて使うウィンドウでは"
+     "ありません\n"},
+    {Message::UnswitchableInvisible, "invisible", "非表示"},
+    {Message::UnswitchableCloaked, "hidden by the shell (cloaked)",
+     "シェルが隠しているウィンドウ（クローク）"},
+    {Message::UnswitchableToolWindow, "a tool window", "ツール ウィンドウ"},
+    {Message::UnswitchableOwned, "owned by another window (a dialog, say)",
+     "他のウィンドウに属するウィンドウ（ダイアログなど）"},
     {Message::NoRule, "no rule: pyxen.exe ends at once, without a word",
      "ルールがありません。pyxen.exe は何も表示せずにすぐ終了します"},
     {Message::ListUnreadable,
@@ -194,10 +208,11 @@ constexpr Texts texts[] = {
      "ルール %d は名前が空で、照合方法が %d です。タイトルのあるすべてのウィンドウに一致"
      "します"},
     {Message::DiffersEverything,
-     "rule %d \"%s\": method 2 (Differs) asks every titled window not titled exactly so to "
-     "close, the Windows shell's own among them",
-     "ルール %d \"%s\": 照合方法 2（不一致）は、タイトルがこれと完全には同じでないすべての"
-     "ウィンドウに閉じるよう求めます。Windows のシェル自身のウィンドウも含まれます"},
+     "rule %d \"%s\": method 2 (Differs) asks every window a user can switch to, if not "
+     "titled exactly so, to close, File Explorer's windows among them",
+     "ルール %d \"%s\": 照合方法 2（不一致）は、利用者が切り替えて使うウィンドウのうち、"
+     "タイトルがこれと完全には同じでないものすべてに閉じるよう求めます。エクスプローラーの"
+     "ウィンドウも含まれます"},
     {Message::NameBlank,
      "rule %d \"%s\": the name begins or ends with a blank or tab, which the window title "
      "must have too",
@@ -251,6 +266,7 @@ constexpr Texts texts[] = {
      "%s: ANSI コードページが UTF-8（65001）なのに、このファイルは UTF-8 として正しくない "
      "ANSI のバイト列として読まれるため、どのウィンドウのタイトルにも一致しません。ファイルを "
      "UTF-8 で保存し直してください"},
+    {Message::PressEnter, "Press Enter to close this window.", "Enter キーを押すと閉じます。"},
 };
 
 // Both texts of a message must take the same arguments: the conversions, with their

@@ -38,6 +38,11 @@ enum class Message {
     ExemptShellWindow,
     ExemptInputMethod,
     WindowElevated,
+    WindowLeftAlone,
+    UnswitchableInvisible,
+    UnswitchableCloaked,
+    UnswitchableToolWindow,
+    UnswitchableOwned,
     NoRule,
     ListUnreadable,
     LineCut,
@@ -66,6 +71,7 @@ enum class Message {
     MarkInside,
     TextInvalid,
     AnsiOnUtf8CodePage,
+    PressEnter,
     Count
 };
 

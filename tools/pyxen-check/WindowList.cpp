@@ -16,7 +16,9 @@ namespace {
 struct ListedWindow {
     HWND window;
     std::string title;
-    std::string rulesMatching;  // " 0 3", empty when no rule matches
+    std::string rulesMatching;  // " 0 3", empty when no rule would ask it
+    std::string differsLeaving; // the Differs rules that match but leave it alone
+    Unswitchable why;           // why they do
     bool exempt;                // Pyxen never asks it to close
     Message exemptBecause;      // why, when exempt
     bool aboveUs;               // runs with higher rights than the checker
@@ -74,9 +76,25 @@ bool ExemptBecause(HWND window, DWORD process, Message& reason)
     return false;
 }
 
+Message UnswitchableReason(Unswitchable why)
+{
+    switch (why) {
+    case Unswitchable::Invisible:
+        return Message::UnswitchableInvisible;
+    case Unswitchable::Cloaked:
+        return Message::UnswitchableCloaked;
+    case Unswitchable::ToolWindow:
+        return Message::UnswitchableToolWindow;
+    case Unswitchable::Owned:
+    case Unswitchable::No:
+        break;
+    }
+    return Message::UnswitchableOwned;
+}
+
 // The sweep reads each title the same way and holds it against the same rules; the
 // first rule that matches sends the request, and later ones ask again only a window
-// that is still there.
+// that is still there. A Differs rule asks only windows a user can switch to.
 BOOL CALLBACK ListWindow(HWND window, LPARAM)
 {
     WindowTitle title;
@@ -87,12 +105,20 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM)
     GetWindowThreadProcessId(window, &process);
     // Windows drops messages to a process with a higher integrity level (UIPI).
     long integrity = IntegrityOf(process);
-    ListedWindow entry = {window, Escaped(title.text, title.length), "", false,
-                          Message::Count, ownIntegrity >= 0 && integrity > ownIntegrity};
+    ListedWindow entry = {window, Escaped(title.text, title.length), "", "",
+                          Unswitchable::No, false, Message::Count,
+                          ownIntegrity >= 0 && integrity > ownIntegrity};
     entry.exempt = ExemptBecause(window, process, entry.exemptBecause);
+    bool askedWhy = false;
     for (int i = 0; i <= lastRule; ++i) {
-        if (rules[i].Matches(title))
-            entry.rulesMatching += " " + std::to_string(i);
+        if (!rules[i].Matches(title))
+            continue;
+        if (rules[i].method == Differs && !askedWhy) {
+            entry.why = WhyUnswitchable(window);
+            askedWhy = true;
+        }
+        bool leftAlone = rules[i].method == Differs && entry.why != Unswitchable::No;
+        (leftAlone ? entry.differsLeaving : entry.rulesMatching) += " " + std::to_string(i);
     }
     listed.push_back(entry);
     return TRUE;
@@ -123,9 +149,14 @@ void ListWindows()
                                                                             : Message::WindowRules,
                       entry.rulesMatching.c_str()) +
                   "\n");
-        if (entry.exempt)
+        if (entry.exempt) {
             Print(Say(Message::WindowExempt, Text(entry.exemptBecause)));
-        else if (entry.aboveUs)
+            continue;
+        }
+        if (!entry.differsLeaving.empty())
+            Print(Say(Message::WindowLeftAlone, entry.differsLeaving.c_str(),
+                      Text(UnswitchableReason(entry.why))));
+        if (entry.aboveUs)
             Print(Text(Message::WindowElevated));
     }
 }
