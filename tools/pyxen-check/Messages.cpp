@@ -153,7 +153,7 @@ constexpr Texts texts[] = {
      "      管理者として実行中: Pyxen も管理者として実行しない限り閉じられません\n"},
     {Message::WindowLeftAlone,
      "      left alone by Differs rule%s: %s, not a window a user switches to\n",
-     "      不一致のルール%s では閉じません: %s で、利用者が切り替えて使うウィンドウでは"
+     "      不一致のルール%s では閉じません: %sで、利用者が切り替えて使うウィンドウでは"
      "ありません\n"},
     {Message::UnswitchableInvisible, "invisible", "非表示"},
     {Message::UnswitchableCloaked, "hidden by the shell (cloaked)",
