@@ -54,9 +54,10 @@ void* SystemFunction(const wchar_t* dll, const char* name)
 IVirtualDesktopManager* DesktopManager()
 {
     static bool tried;
+    static bool absent;  // a Windows without virtual desktops (before Windows 10)
     static DWORD lastTry;
     static CreateInstanceProc createInstance;
-    if (desktopManager || (tried && GetTickCount() - lastTry < managerRetry))
+    if (desktopManager || absent || (tried && GetTickCount() - lastTry < managerRetry))
         return desktopManager;
     if (!tried) {
         InitializeProc initialize = reinterpret_cast<InitializeProc>(
@@ -69,10 +70,13 @@ IVirtualDesktopManager* DesktopManager()
     }
     tried = true;
     lastTry = GetTickCount();
-    if (!createInstance || FAILED(createInstance(desktopManagerClass, NULL, CLSCTX_ALL,
-                                                 desktopManagerInterface,
-                                                 reinterpret_cast<void**>(&desktopManager))))
+    HRESULT result = createInstance ? createInstance(desktopManagerClass, NULL, CLSCTX_ALL,
+                                                     desktopManagerInterface,
+                                                     reinterpret_cast<void**>(&desktopManager))
+                                    : REGDB_E_CLASSNOTREG;
+    if (FAILED(result))
         desktopManager = NULL;
+    absent = result == REGDB_E_CLASSNOTREG;
     return desktopManager;
 }
 
