@@ -2,7 +2,9 @@
 // An in-memory desktop behind the window-system seam, for tests and benchmarks on the
 // native build: top-level windows with titles, a log of every close request, and
 // windows that close on request, refuse, never answer, or vanish in the middle of a
-// sweep. Requests left unanswered are kept in the same table pyxen.exe keeps them in.
+// sweep; each on a thread of its own unless told otherwise, and one a user can switch
+// to unless told otherwise. Requests left unanswered are kept in the same table
+// pyxen.exe keeps them in.
 #include "platform/Window.h"
 
 #include <functional>
