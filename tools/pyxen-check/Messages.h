@@ -66,6 +66,8 @@ enum class Message {
     MarkInside,
     TextInvalid,
     AnsiOnUtf8CodePage,
+    ChangeableBy,
+    ChangeableByYou,
     Count
 };
 
