@@ -93,6 +93,14 @@ cat japanese.lf
 grep -qx 'ルール 4 件' japanese.lf || fail "the report is not in Japanese"
 grep -q '^    2  1 部分一致  *"メモ帳"  ' japanese.lf || fail "the rule メモ帳 is not shown as text"
 
+# Wine gives Everyone the rights the file's mode gives all others: a pyxen.cfg anyone may
+# write is one a pupil could empty under the guard.
+chmod o+w pyxen.cfg
+wine "$checkExe" --lang en > writable.txt 2>&1
+grep -q '^\.\\pyxen\.cfg: Everyone may change this file' writable.txt ||
+    fail "no warning that everyone may change pyxen.cfg"
+chmod o-w pyxen.cfg
+
 wine_bg pyxenPid "$pyxenExe"
 for i in 0 1 2 5; do
     wait_for report.txt "^gone $i\$" 30 || fail "window $i was not closed within 30 s"

@@ -9,6 +9,7 @@
 #include "tools/pyxen-check/Report.h"
 #include "tools/pyxen-check/Text.h"
 #ifdef _WIN32
+#include "tools/pyxen-check/Permissions.h"
 #include "tools/pyxen-check/WindowList.h"
 #endif
 
@@ -131,6 +132,9 @@ static int Check(int argc, char** argv)
     }
     if (lastRule < 0)
         AddWarning(Origin{options.path, 0}, Text(Message::NoRule));
+#ifdef _WIN32
+    CheckWhoMayChangeFiles();
+#endif
 
     PrintReport(options.path);
 #ifdef _WIN32

@@ -38,6 +38,8 @@ constexpr Texts texts[] = {
      "    lacks, invalid bytes, a byte order mark inside a file, a file that looks\n"
      "    like UTF-16 without a mark, and, where the ANSI code page is UTF-8\n"
      "    (65001), bytes above 0x7F in a file read as ANSI.\n"
+     "    On Windows, also each file that someone other than an administrator\n"
+     "    may change.\n"
      "Names are shown in double quotes, decoded from the ANSI code page; control\n"
      "characters, bytes that don't decode, '\\' and '\"' are written as \\xNN.\n"
      "Relative paths in READ lines are taken from the current directory, as\n"
@@ -79,6 +81,7 @@ constexpr Texts texts[] = {
      "    ない文字、不正なバイト列、ファイルの途中にある BOM、BOM のない UTF-16 と\n"
      "    思われるファイル、ANSI コードページが UTF-8（65001）の場合に ANSI として\n"
      "    読まれたファイル中の 0x7F を超えるバイト。\n"
+     "    Windows では、管理者以外の人が変更できるファイルも警告します。\n"
      "名前は ANSI コードページから文字に戻し、二重引用符で囲んで表示します。制御文字、\n"
      "文字にならないバイト、'\\' と '\"' は \\xNN と表示します。READ 行の相対パスは、\n"
      "pyxen.exe と同じく、設定ファイルのフォルダーではなくカレント ディレクトリを\n"
@@ -267,6 +270,12 @@ constexpr Texts texts[] = {
      "ANSI のバイト列として読まれるため、どのウィンドウのタイトルにも一致しません。ファイルを "
      "UTF-8 で保存し直してください"},
     {Message::PressEnter, "Press Enter to close this window.", "Enter キーを押すと閉じます。"},
+    {Message::ChangeableBy,
+     "%s may change this file: under the Pyxen Guard service, whoever can write it can switch "
+     "rules off; let only administrators write it",
+     "%s がこのファイルを変更できます。Pyxen Guard サービスのもとでは、書き込める人がルールを"
+     "無効にできます。書き込みは管理者だけに許可してください"},
+    {Message::ChangeableByYou, "you (not an administrator)", "あなた（管理者ではありません）"},
 };
 
 // Both texts of a message must take the same arguments: the conversions, with their

@@ -72,6 +72,8 @@ enum class Message {
     TextInvalid,
     AnsiOnUtf8CodePage,
     PressEnter,
+    ChangeableBy,
+    ChangeableByYou,
     Count
 };
 

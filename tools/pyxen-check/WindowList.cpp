@@ -26,7 +26,8 @@ struct ListedWindow {
 
 std::vector<ListedWindow> listed;
 DWORD pyxenProcess;  // a running pyxen.exe's, whose own windows it never asks
-long ownIntegrity;
+// The level Pyxen runs at: the user's, as the checker's own, or -1 under the guard.
+long pyxenIntegrity;
 
 // The mandatory integrity level of a process (SECURITY_MANDATORY_*_RID), or -1 when
 // it can't be read.
@@ -51,6 +52,23 @@ long IntegrityOf(DWORD processId)
     }
     CloseHandle(process);
     return level;
+}
+
+// The guard service starts Pyxen as the system, above every window's level; a user's
+// own Pyxen is at the user's. Only a running service says which applies here.
+bool GuardRunning()
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    if (!manager)
+        return false;
+    SC_HANDLE service = OpenServiceA(manager, "PyxenGuard", SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status = {};
+    bool running = service && QueryServiceStatus(service, &status) &&
+                   status.dwCurrentState == SERVICE_RUNNING;
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return running;
 }
 
 // False when Pyxen would ask the window; otherwise true, with the reason.
@@ -107,7 +125,7 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM)
     long integrity = IntegrityOf(process);
     ListedWindow entry = {window, Escaped(title.text, title.length), "", "",
                           Unswitchable::No, false, Message::Count,
-                          ownIntegrity >= 0 && integrity > ownIntegrity};
+                          pyxenIntegrity >= 0 && integrity > pyxenIntegrity};
     entry.exempt = ExemptBecause(window, process, entry.exemptBecause);
     bool askedWhy = false;
     for (int i = 0; i <= lastRule; ++i) {
@@ -133,7 +151,8 @@ void ListWindows()
     HWND host = FindWindowA("Pyxen", NULL);
     if (host)
         GetWindowThreadProcessId(host, &pyxenProcess);
-    ownIntegrity = IntegrityOf(GetCurrentProcessId());
+    // -1 marks no window as above Pyxen's reach.
+    pyxenIntegrity = GuardRunning() ? -1 : IntegrityOf(GetCurrentProcessId());
     EnumTopWindows(ListWindow);
     int named = 0;
     for (const ListedWindow& entry : listed)
