@@ -18,6 +18,7 @@ std::map<SessionId, FakeSession> sessionInfo;
 std::vector<FakeChild> children;
 std::map<std::string, FileStamp> stamps;
 std::vector<FakeEvent> events;
+long steps;
 
 FakeChild* Find(ChildId child)
 {
@@ -34,6 +35,7 @@ void End(FakeChild& child, unsigned long status, bool byGuard)
     child.endedByGuard = byGuard;
     child.ended = now;
     child.status = status;
+    child.endStep = ++steps;
 }
 
 }  // namespace
@@ -47,6 +49,7 @@ void FakeGuardReset()
     children.clear();
     stamps.clear();
     events.clear();
+    steps = 0;
 }
 
 void FakeAdvance(GuardTime ms) { now += ms; }
@@ -124,7 +127,7 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     }
     error = 0;
     ChildId id = children.size() + 1;
-    children.push_back(FakeChild{id, session, now, true, false, false, 0, 0});
+    children.push_back(FakeChild{id, session, now, true, false, false, 0, 0, ++steps, 0});
     if (info.endAtStart)
         End(children.back(), info.endStatus, false);
     return id;

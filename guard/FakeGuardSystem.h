@@ -18,6 +18,8 @@ struct FakeChild {
     bool endedByGuard;     // EndPyxen, not the child's own end
     GuardTime ended;
     unsigned long status;  // exit status once ended
+    long startStep;        // the order of starts and ends, on one count
+    long endStep;
 };
 
 struct FakeEvent {
