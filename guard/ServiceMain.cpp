@@ -1,6 +1,7 @@
 // pyxen-guard.exe: the service that keeps one Pyxen running in every user's session.
 // The service control manager starts it; run any other way it ends at once.
 #include "guard/ServiceLoop.h"
+#include "guard/Win32SettingsWatch.h"
 #include "guard/Win32Guard.h"
 
 namespace {
@@ -76,7 +77,7 @@ void WINAPI ServiceMain(DWORD, LPWSTR*)
     ReportStatus(SERVICE_START_PENDING, NO_ERROR, 5000);
     SetRecoveryActions();
     ReportStatus(SERVICE_RUNNING);
-    bool ran = RunGuardLoop(NULL);
+    bool ran = RunGuardLoop(StartWin32SettingsWatch());
     ReportStatus(SERVICE_STOPPED, ran ? NO_ERROR : GetLastError());
 }
 
