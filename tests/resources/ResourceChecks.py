@@ -1,12 +1,14 @@
-"""What pyxen.exe must carry, checked from outside the file.
+"""What pyxen.exe and pyxen-guard.exe must carry, checked from outside the file.
 
 Each check takes the file's bytes (and what PeFile read from them) and returns a list
 of problems in words; an empty list means the check passed.
 """
+import re
 import struct
 import xml.etree.ElementTree as ElementTree
 
-from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, PeError, ReadPe
+from PeFile import (RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE, RT_VERSION, PeError,
+                    ReadPe)
 
 IMAGE_FILE_MACHINE_I386 = 0x14C
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
@@ -21,6 +23,7 @@ SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll",
     "shell32.dll", "ole32.dll", "oleaut32.dll", "comctl32.dll", "ntdll.dll",
     "shlwapi.dll", "version.dll", "ws2_32.dll", "winmm.dll", "comdlg32.dll",
+    "wtsapi32.dll", "userenv.dll",
 }
 
 SUPPORTED_OS = {
@@ -251,3 +254,89 @@ def CheckAll(image, version):
         problems += [f"{name}: {p}" for p in check(image, pe)]
     problems += [f"version: {p}" for p in CheckVersion(image, pe, version)]
     return problems
+
+
+def ReadMessageTable(data):
+    """A message table resource as {message id: text}."""
+    (blockCount,) = struct.unpack_from("<I", data, 0)
+    messages = {}
+    for block in range(blockCount):
+        lowId, highId, at = struct.unpack_from("<III", data, 4 + 12 * block)
+        for messageId in range(lowId, highId + 1):
+            length, flags = struct.unpack_from("<HH", data, at)
+            text = data[at + 4:at + length]
+            messages[messageId] = (text.decode("utf-16-le") if flags & 1
+                                   else text.decode("latin-1")).rstrip("\0")
+            at += length
+    return messages
+
+
+def ReadMessageFile(text):
+    """The messages of a .mc file as {language name: {message id: text}}, each id with
+    its severity bits as the message compiler sets them."""
+    severities = {"Success": 0, "Informational": 1, "Warning": 2, "Error": 3}
+    languages = {}
+    messageId = severity = language = None
+    lines = iter(text.splitlines())
+    for line in lines:
+        key, _, value = line.partition("=")
+        if key == "MessageId":
+            messageId = int(value, 0)
+        elif key == "Severity":
+            severity = severities[value]
+        elif key == "Language" and messageId is not None:
+            language = value
+            body = []
+            for bodyLine in lines:
+                if bodyLine == ".":
+                    break
+                body.append(bodyLine)
+            languages.setdefault(language, {})[severity << 30 | messageId] = "\n".join(body)
+    return languages
+
+
+def Insertions(text):
+    return sorted(set(re.findall(r"%([1-9][0-9]?)", text)))
+
+
+def CheckMessageTable(image, pe, messageFile):
+    """The table in the file holds every message of messageFile, in Japanese and in
+    English, each with the same insertions in both, as Event Viewer shows them."""
+    tables = {t.language: t for t in pe.Find(RT_MESSAGETABLE)}
+    if sorted(tables) != [0x409, LANGUAGE_JAPANESE]:
+        return [f"message tables in languages {[hex(l) for l in sorted(tables)]}, "
+                "not exactly 0x409 and 0x411"]
+    try:
+        found = {language: ReadMessageTable(table.Data(image))
+                 for language, table in tables.items()}
+    except (struct.error, UnicodeDecodeError) as error:
+        return [f"message table unreadable: {error}"]
+    expected = ReadMessageFile(messageFile)
+    problems = []
+    for name, language in (("English", 0x409), ("Japanese", LANGUAGE_JAPANESE)):
+        for messageId, text in expected.get(name, {}).items():
+            got = found[language].get(messageId)
+            if got is None:
+                problems.append(f"message {messageId:#x} missing in {language:#x}")
+            elif got.split() != text.split():
+                problems.append(f"message {messageId:#x} in {language:#x} is {got!r}")
+    english, japanese = found[0x409], found[LANGUAGE_JAPANESE]
+    for messageId in sorted(set(english) | set(japanese)):
+        if Insertions(english.get(messageId, "")) != Insertions(japanese.get(messageId, "")):
+            problems.append(f"message {messageId:#x} has other insertions in each language")
+        if not re.search("[\u3040-\u30ff\u4e00-\u9fff]", japanese.get(messageId, "")):
+            problems.append(f"message {messageId:#x} in 0x411 is not in Japanese")
+    return problems
+
+
+def CheckGuard(image, messageFile):
+    """What pyxen-guard.exe must carry: a GUI-subsystem i386 program under the size
+    limit, system DLLs only, and the event log's message table."""
+    try:
+        pe = ReadPe(image)
+    except (PeError, ValueError) as error:
+        return [f"file: {error}"]
+    problems = []
+    for name, check in (("headers", CheckHeaders), ("imports", CheckImports)):
+        problems += [f"{name}: {p}" for p in check(image, pe)]
+    return problems + [f"messages: {p}" for p in CheckMessageTable(image, pe, messageFile)]
