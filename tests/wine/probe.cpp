@@ -4,6 +4,9 @@
 //                                        it is topmost, then IDOK
 //   probe.exe host [--wait MS]           the host window: title length, visible, tool window
 //   probe.exe close-host                 sends WM_CLOSE to the host window
+//   probe.exe kill-host [--wait MS]      ends the host window's process from outside, as
+//                                        Task Manager does, then ms until a host window
+//                                        exists again
 //   probe.exe tick-host                  sends WM_TIMER (timer 1) to the host window
 //   probe.exe close TITLE                sends WM_CLOSE to the top-level window titled TITLE
 //   probe.exe first-close REPORT [--wait MS]
@@ -234,10 +237,33 @@ int FirstClose(const char* report, long waitMs)
     return 0;
 }
 
+int KillHost(long waitMs)
+{
+    HWND host = FindHost();
+    DWORD id = 0;
+    GetWindowThreadProcessId(host, &id);
+    HANDLE process = id ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id) : NULL;
+    if (!process) {
+        Print("host: none\n");
+        return 1;
+    }
+    long long start = NowMs();
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    PrintNumber("killed", id);
+    if (!WaitFor(FindHost, waitMs)) {
+        Print("host: none\n");
+        return 1;
+    }
+    PrintNumber("host-again-ms", NowMs() - start);
+    return 0;
+}
+
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | close-host"
-                    " | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
+                    " | kill-host [--wait MS] | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
     return 2;
 }
 
@@ -267,6 +293,8 @@ int main(int argc, char** argv)
         return Host(waitMs);
     if (strcmp(command, "close-host") == 0)
         return Send(FindHost(), WM_CLOSE, 0, "WM_CLOSE");
+    if (strcmp(command, "kill-host") == 0)
+        return KillHost(waitMs);
     if (strcmp(command, "tick-host") == 0)
         return Send(FindHost(), WM_TIMER, 1, "WM_TIMER");
     if (strcmp(command, "close") == 0 && operand)
