@@ -75,9 +75,13 @@ void WINAPI ServiceMain(DWORD, LPWSTR*)
         return;
     ReportStatus(SERVICE_START_PENDING, NO_ERROR, 5000);
     SetRecoveryActions();
+    if (!PrepareGuardLoop()) {
+        ReportStatus(SERVICE_STOPPED, GetLastError());
+        return;
+    }
     ReportStatus(SERVICE_RUNNING);
-    bool ran = RunGuardLoop(NULL);
-    ReportStatus(SERVICE_STOPPED, ran ? NO_ERROR : GetLastError());
+    RunGuardLoop(NULL);
+    ReportStatus(SERVICE_STOPPED);
 }
 
 }  // namespace

@@ -100,6 +100,10 @@ wine "$PROBE_EXE" close-host > /dev/null || fail "the guard's Pyxen has no windo
 wine "$PROBE_EXE" host --wait 5000 > /dev/null || fail "no Pyxen after WM_CLOSE"
 Next close "$start"
 
+# Codes 128 to 255 may be sent by every user: they must not stop it.
+# (Wine's service manager reports success whatever the service answers.)
+wine "$PROBE_EXE" control PyxenGuard 200 > /dev/null || fail "cannot send a control code"
+expect_eq "a user-defined control code changes nothing" "$(service_state PyxenGuard)" RUNNING
 wine sc stop PyxenGuard > /dev/null
 wait_for_state PyxenGuard STOPPED 20 || fail "the guard did not stop"
 wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on after the guard stopped"

@@ -7,6 +7,8 @@
 //   probe.exe kill-host [--wait MS]      ends the host window's process from outside, as
 //                                        Task Manager does, then ms until a host window
 //                                        exists again
+//   probe.exe control SERVICE CODE      sends a control code to a service: its answer
+//                                        (0 when it accepted it, else the Windows error)
 //   probe.exe tick-host                  sends WM_TIMER (timer 1) to the host window
 //   probe.exe close TITLE                sends WM_CLOSE to the top-level window titled TITLE
 //   probe.exe first-close REPORT [--wait MS]
@@ -260,10 +262,28 @@ int KillHost(long waitMs)
     return 0;
 }
 
+int Control(const char* service, long code)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE handle = manager ? OpenServiceA(manager, service, SERVICE_USER_DEFINED_CONTROL |
+                                                                  SERVICE_QUERY_STATUS)
+                               : NULL;
+    if (!handle) {
+        Print("service: none\n");
+        return 1;
+    }
+    SERVICE_STATUS status;
+    BOOL accepted = ControlService(handle, (DWORD)code, &status);
+    PrintNumber("answer", accepted ? 0 : (long long)GetLastError());
+    CloseServiceHandle(handle);
+    CloseServiceHandle(manager);
+    return 0;
+}
+
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | close-host"
-                    " | kill-host [--wait MS] | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
+                    " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
     return 2;
 }
 
@@ -274,6 +294,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const char* command = argv[1];
+    if (argc == 4 && strcmp(command, "control") == 0)
+        return Control(argv[2], strtol(argv[3], NULL, 10));
     const char* operand = NULL;
     long waitMs = 0;
     bool ok = false;
