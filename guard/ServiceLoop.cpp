@@ -84,14 +84,16 @@ void StopGuardLoop()
     SetEvent(stopEvent);
 }
 
-bool RunGuardLoop(const LoopWatch* watch)
+bool PrepareGuardLoop()
 {
     InitializeCriticalSection(&changeLock);
     stopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
     changeEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
-    if (!stopEvent || !changeEvent)
-        return false;
+    return stopEvent && changeEvent;
+}
 
+void RunGuardLoop(const LoopWatch* watch)
+{
     GuardStart();
     for (;;) {
         // The stop comes first, so that it wins over everything else signalled.
@@ -124,5 +126,4 @@ bool RunGuardLoop(const LoopWatch* watch)
         GuardPoll();
     }
     GuardStop();
-    return true;
 }

@@ -17,10 +17,14 @@ struct LoopWatch {
     void (*Wake)(bool signalled);
 };
 
+// Makes what the control handler reaches; before the service accepts any control. False
+// when Windows gives no events.
+bool PrepareGuardLoop();
+
 // Called from the service's control handler, on its thread.
 void QueueSessionChange(DWORD type, SessionId session);
 void StopGuardLoop();
 
 // Starts a Pyxen in every session and guards them until StopGuardLoop, then ends them
-// all. watch may be NULL. False when the loop could not be set up.
-bool RunGuardLoop(const LoopWatch* watch);
+// all. watch may be NULL.
+void RunGuardLoop(const LoopWatch* watch);

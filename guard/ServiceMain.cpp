@@ -76,9 +76,13 @@ void WINAPI ServiceMain(DWORD, LPWSTR*)
         return;
     ReportStatus(SERVICE_START_PENDING, NO_ERROR, 5000);
     SetRecoveryActions();
+    if (!PrepareGuardLoop()) {
+        ReportStatus(SERVICE_STOPPED, GetLastError());
+        return;
+    }
     ReportStatus(SERVICE_RUNNING);
-    bool ran = RunGuardLoop(StartWin32SettingsWatch());
-    ReportStatus(SERVICE_STOPPED, ran ? NO_ERROR : GetLastError());
+    RunGuardLoop(StartWin32SettingsWatch());
+    ReportStatus(SERVICE_STOPPED);
 }
 
 }  // namespace

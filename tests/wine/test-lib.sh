@@ -101,6 +101,24 @@ wait_for_exit() {
     return 1
 }
 
+# service_state NAME: RUNNING, STOPPED, ... as sc reports it; "none" when there is no
+# such service.
+service_state() {
+    local state
+    state=$(wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4 }')
+    echo "${state:-none}"
+}
+
+# wait_for_state NAME STATE SECONDS: true once the service is in STATE.
+wait_for_state() {
+    local deadline=$((SECONDS + $3))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        [ "$(service_state "$1")" == "$2" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 # close_count REPORT N: how many close requests testwin window N received.
 close_count() {
     grep -c -- "^close $2 " "$1" 2>/dev/null
