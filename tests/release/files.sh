@@ -28,6 +28,12 @@ expect_eq "one way to run: guard or shortcut" "$(Cell Component GuardService 5)|
 $(Cell Component StartupShortcut 5)|$(Cell Shortcut PyxenStartup 4)|\
 $(Cell ServiceControl GuardControl 3)" \
     'PYXENSTART <> "logon" OR REMOVE ~= "ALL"|PYXENSTART = "logon" OR REMOVE ~= "ALL"|StartupShortcut|163'
+# The guard's event source: registered with the guard, its key deleted ("-") with it.
+expect_eq "the event source" "$(msiinfo export "$msi" Registry | tr -d '\r' |
+    awk -F '\t' '$3 == "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen" {
+        print $2 "|" $4 "|" $5 "|" $6 }' | sort | tr '\n' ' ')" \
+    "2|-||GuardService 2|EventMessageFile|[#$(Cell Component GuardService 6)]|GuardService \
+2|TypesSupported|#7|GuardService "
 for component in SettingsFile ProgramListFile; do
     expect_eq "$component is permanent and never overwritten" \
         $(( $(Cell Component $component 4) & 0x90 )) $((0x90))

@@ -44,6 +44,11 @@ Msiexec() {
 Programs() {
     ls "$folder"/*.exe 2>/dev/null | wc -l
 }
+# The event source's types, as the guard's install registers them.
+EventSource() {
+    wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Pyxen' \
+        /v TypesSupported 2>/dev/null | tr -d '\r' | awk '$1 == "TypesSupported" { print $3 }'
+}
 
 Msiexec install /i "$(winpath "$msi")" PYXENSTART=logon
 expect_eq "installed: version, programs, shortcut, service" \
@@ -72,6 +77,7 @@ expect_eq "upgraded to the guard: old version, new version, programs, shortcut" 
 for file in pyxen.cfg games.txt; do
     cmp -s "$folder/$file" "$WORK/$file" || fail "the upgrade did not keep the edited $file"
 done
+expect_eq "the event source is registered with the guard" "$(EventSource)" 0x7
 
 # The guard's entries reach only Wine's debug channel, in the file the services write to.
 WINEDEBUG=-all,+eventlog,fixme+advapi wine_restart || fail "cannot restart Wine"
@@ -181,6 +187,7 @@ Msiexec uninstall /x "$(winpath "$nextMsi")"
 expect_eq "uninstalled: version, programs, shortcut, service" \
     "$(Installed "$nextMsi")|$(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
     "|0 0 none"
+expect_eq "the event source is removed with the guard" "$(EventSource)" ""
 for file in pyxen.cfg games.txt; do
     cmp -s "$folder/$file" "$WORK/$file" || fail "the edited $file was not kept"
 done

@@ -86,6 +86,10 @@ if [ "$row" != "16|2|1||Pyxen Guard" ]; then
     rm -f "$msi"
     exit 1
 fi
+# The guard's event source goes with the guard: "-" as the name, with no value, deletes
+# the key and all in it when the component is removed, which wixl can't express.
+msibuild "$msi" -q "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
+    VALUES ('GuardEventSource', 2, 'SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen', '-', 'GuardService')"
 # wixl writes the summary's language list as 1033, ignoring Package/@Languages silently.
 msibuild "$msi" -s "Pyxen $version" Pyxen "Intel;1041"
 
