@@ -21,12 +21,6 @@ int WideToAnsi(const uint16_t* text, int length, char* out, int size, bool& lost
     return written;
 }
 
-void AnsiToWide(const char* text, wchar_t* out, int size)
-{
-    if (size > 0 && MultiByteToWideChar(CP_ACP, 0, text, -1, out, size) == 0)
-        out[0] = L'\0';
-}
-
 int AnsiCodePage()
 {
     return static_cast<int>(GetACP());
