@@ -265,66 +265,33 @@ def ReadMessageTable(data):
         for messageId in range(lowId, highId + 1):
             length, flags = struct.unpack_from("<HH", data, at)
             text = data[at + 4:at + length]
-            messages[messageId] = (text.decode("utf-16-le") if flags & 1
-                                   else text.decode("latin-1")).rstrip("\0")
+            messages[messageId] = text.decode("utf-16-le" if flags & 1 else "latin-1")
             at += length
     return messages
 
 
-def ReadMessageFile(text):
-    """The messages of a .mc file as {language name: {message id: text}}, each id with
-    its severity bits as the message compiler sets them."""
-    severities = {"Success": 0, "Informational": 1, "Warning": 2, "Error": 3}
-    languages = {}
-    messageId = severity = language = None
-    lines = iter(text.splitlines())
-    for line in lines:
-        key, _, value = line.partition("=")
-        if key == "MessageId":
-            messageId = int(value, 0)
-        elif key == "Severity":
-            severity = severities[value]
-        elif key == "Language" and messageId is not None:
-            language = value
-            body = []
-            for bodyLine in lines:
-                if bodyLine == ".":
-                    break
-                body.append(bodyLine)
-            languages.setdefault(language, {})[severity << 30 | messageId] = "\n".join(body)
-    return languages
-
-
-def Insertions(text):
-    return sorted(set(re.findall(r"%([1-9][0-9]?)", text)))
-
-
 def CheckMessageTable(image, pe, messageFile):
-    """The table in the file holds every message of messageFile, in Japanese and in
-    English, each with the same insertions in both, as Event Viewer shows them."""
+    """Every message of the .mc file is in the table in English and in Japanese, with
+    the same insertions in both, each id with the severity bits the compiler adds."""
     tables = {t.language: t for t in pe.Find(RT_MESSAGETABLE)}
     if sorted(tables) != [0x409, LANGUAGE_JAPANESE]:
         return [f"message tables in languages {[hex(l) for l in sorted(tables)]}, "
                 "not exactly 0x409 and 0x411"]
     try:
-        found = {language: ReadMessageTable(table.Data(image))
-                 for language, table in tables.items()}
+        english, japanese = (ReadMessageTable(tables[l].Data(image))
+                             for l in (0x409, LANGUAGE_JAPANESE))
     except (struct.error, UnicodeDecodeError) as error:
         return [f"message table unreadable: {error}"]
-    expected = ReadMessageFile(messageFile)
+    severities = {"Informational": 1, "Warning": 2, "Error": 3}
     problems = []
-    for name, language in (("English", 0x409), ("Japanese", LANGUAGE_JAPANESE)):
-        for messageId, text in expected.get(name, {}).items():
-            got = found[language].get(messageId)
-            if got is None:
-                problems.append(f"message {messageId:#x} missing in {language:#x}")
-            elif got.split() != text.split():
-                problems.append(f"message {messageId:#x} in {language:#x} is {got!r}")
-    english, japanese = found[0x409], found[LANGUAGE_JAPANESE]
-    for messageId in sorted(set(english) | set(japanese)):
-        if Insertions(english.get(messageId, "")) != Insertions(japanese.get(messageId, "")):
+    for number, severity in re.findall(r"^MessageId=(\w+)\nSeverity=(\w+)", messageFile, re.M):
+        messageId = severities[severity] << 30 | int(number, 0)
+        if messageId not in english or messageId not in japanese:
+            problems.append(f"message {messageId:#x} missing in a language")
+        elif (sorted(re.findall("%[1-9]", english[messageId])) !=
+              sorted(re.findall("%[1-9]", japanese[messageId]))):
             problems.append(f"message {messageId:#x} has other insertions in each language")
-        if not re.search("[\u3040-\u30ff\u4e00-\u9fff]", japanese.get(messageId, "")):
+        elif not re.search("[\u3040-\u30ff\u4e00-\u9fff]", japanese[messageId]):
             problems.append(f"message {messageId:#x} in 0x411 is not in Japanese")
     return problems
 
