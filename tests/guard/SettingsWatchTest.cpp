@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
+
+using V = std::vector<SettingsVerdict>;
 
 class SettingsWatchTest : public testing::Test {
 protected:
@@ -29,16 +32,14 @@ protected:
         FakeSetStamp(path, FileStamp{++saves, text.size(), true});
     }
 
-    // Runs the loop's checks until the time has passed; the verdicts that came.
-    std::vector<SettingsVerdict> RunFor(GuardTime ms)
+    // Runs the loop's checks, each when it is due, for ms; the verdicts that came.
+    V RunFor(GuardTime ms)
     {
-        std::vector<SettingsVerdict> verdicts;
+        V verdicts;
         GuardTime end = GuardNow() + ms;
         while (NextSettingsCheck() <= end) {
-            if (NextSettingsCheck() > GuardNow())
-                FakeAdvance(NextSettingsCheck() - GuardNow());
-            SettingsVerdict verdict = CheckSettings();
-            if (verdict != SettingsVerdict::Unchanged)
+            FakeAdvance(std::max(NextSettingsCheck(), GuardNow()) - GuardNow());
+            if (SettingsVerdict verdict = CheckSettings(); verdict != SettingsVerdict::Unchanged)
                 verdicts.push_back(verdict);
         }
         FakeAdvance(end - GuardNow());
@@ -47,7 +48,6 @@ protected:
 
     ScratchDirectory scratch;
     uint64_t saves = 0;
-    using V = std::vector<SettingsVerdict>;
 };
 
 TEST_F(SettingsWatchTest, AnEditIsReadOnceItHasSettledAndReportedOnce)

@@ -3,7 +3,7 @@
 expects the checks to name exactly that damage: a check that passes a broken file
 would hide a fault.
 
-    TestResourceChecks.py PYXEN_EXE VERSION [--guard PYXEN_GUARD_EXE MESSAGE_FILE]
+    TestResourceChecks.py PYXEN_EXE VERSION PYXEN_GUARD_EXE MESSAGE_FILE
 """
 import re
 import struct
@@ -166,8 +166,6 @@ class ManifestChecks(Damage):
 class MessageTableChecks(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not guardPath:
-            raise unittest.SkipTest("no --guard given")
         with open(guardPath, "rb") as file:
             cls.original = file.read()
         with open(messageFile, encoding="utf-8") as file:
@@ -197,13 +195,8 @@ class MessageTableChecks(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    arguments = sys.argv[1:]
-    if "--guard" in arguments:
-        at = arguments.index("--guard")
-        guardPath, messageFile = arguments[at + 1:at + 3]
-        del arguments[at:at + 3]
-    if len(arguments) < 2:
-        sys.exit("usage: TestResourceChecks.py PYXEN_EXE VERSION "
-                 "[--guard PYXEN_GUARD_EXE MESSAGE_FILE] [unittest options]")
-    exePath, version = arguments[0], arguments[1]
-    unittest.main(argv=[sys.argv[0]] + arguments[2:], verbosity=1)
+    if len(sys.argv) < 5:
+        sys.exit("usage: TestResourceChecks.py PYXEN_EXE VERSION PYXEN_GUARD_EXE MESSAGE_FILE "
+                 "[unittest options]")
+    exePath, version, guardPath, messageFile = sys.argv[1:5]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[5:], verbosity=1)
