@@ -25,8 +25,8 @@ const EventEntry entries[] = {
 };
 
 // Opened at the first entry and kept for the life of the service; Windows closes it
-// with the process.
-HANDLE eventSource;
+// with the process. The loop and the settings watch report from their own threads.
+HANDLE volatile eventSource;
 
 }  // namespace
 
@@ -35,8 +35,11 @@ void ReportGuardEvent(GuardEvent event, const wchar_t* const* strings, int count
     unsigned index = static_cast<unsigned>(event);
     if (index >= sizeof entries / sizeof entries[0])
         return;
-    if (!eventSource)
-        eventSource = RegisterEventSourceW(NULL, L"Pyxen");
+    if (!eventSource) {
+        HANDLE source = RegisterEventSourceW(NULL, L"Pyxen");
+        if (source && InterlockedCompareExchangePointer(&eventSource, source, NULL) != NULL)
+            DeregisterEventSource(source);
+    }
     // Without the log the guard still guards: an entry that can't be written is lost.
     if (!eventSource)
         return;
