@@ -226,13 +226,3 @@ SettingsVerdict CheckSettings()
     settleAt = now + settingsQuietMs;
     return SettingsVerdict::Unchanged;
 }
-
-int WatchedFileCount()
-{
-    return fileCount;
-}
-
-const char* WatchedFile(int index)
-{
-    return index >= 0 && index < fileCount ? files[index].path : "";
-}

@@ -4,10 +4,11 @@
 // list it names. A change is a new last-write time or size; a file that can't be
 // reached (a share that is down) has not changed. A changed file is read only once it
 // has stayed as it is for settingsQuietMs, so that a file still being written is never
-// read. Everything here runs on the service loop's one thread.
+// read. Everything here runs on one thread: in pyxen-guard.exe, the watch's own, so
+// that a slow share never holds up the service loop.
 #include "guard/GuardSystem.h"
 
-// Files in the local folder tell of a change at once (the loop's change notification);
+// Files in the local folder tell of a change at once (a change notification);
 // the others, a share above all, are looked at this often. With the quiet time and a
 // swap, an edit anywhere is in force well within a minute.
 const GuardTime settingsPollMs = 30 * 1000;
@@ -39,8 +40,3 @@ GuardTime NextSettingsCheck();
 // readers, reports SettingsApplied or SettingsRefused (once for each change) and says
 // which. A refused change is loaded again at the next change of any of the files.
 SettingsVerdict CheckSettings();
-
-// The files watched now, the settings file first; for the loop's notification, which
-// watches the folder of the settings file.
-int WatchedFileCount();
-const char* WatchedFile(int index);
