@@ -11,6 +11,12 @@
 // lost when the code page has no such character and a stand-in was written instead.
 int WideToAnsi(const uint16_t* text, int length, char* out, int size, bool& lost);
 
+// Widens a NUL-terminated text in the ANSI code page into out, NUL-terminated, at most
+// size - 1 characters; a text that does not fit, or can't be converted, gives an empty
+// one. A text of n bytes always fits in n + 1 characters. For messages that name a file
+// as the settings wrote it.
+void AnsiToWide(const char* text, wchar_t* out, int size);
+
 // The ANSI code page's number: GetACP() on Windows; on the native build the one set
 // last, 932 (Shift JIS) unless set.
 int AnsiCodePage();

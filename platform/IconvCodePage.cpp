@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <iconv.h>
 #include <stdio.h>
+#include <string.h>
 
 namespace {
 
@@ -14,6 +15,14 @@ int codePage = 932;
 iconv_t converter = noConverter;
 int converterCodePage = 0;
 
+void CodePageName(char* name, int size)
+{
+    if (codePage == 65001)
+        snprintf(name, size, "UTF-8");
+    else
+        snprintf(name, size, "CP%d", codePage);
+}
+
 bool OpenConverter()
 {
     if (converterCodePage == codePage)
@@ -21,10 +30,7 @@ bool OpenConverter()
     if (converter != noConverter)
         iconv_close(converter);
     char name[16];
-    if (codePage == 65001)
-        snprintf(name, sizeof name, "UTF-8");
-    else
-        snprintf(name, sizeof name, "CP%d", codePage);
+    CodePageName(name, sizeof name);
     converter = iconv_open(name, "UTF-16LE");
     converterCodePage = codePage;
     return converter != noConverter;
@@ -66,6 +72,26 @@ int WideToAnsi(const uint16_t* text, int length, char* out, int size, bool& lost
     out[0] = '?';
     lost = true;
     return 1;
+}
+
+void AnsiToWide(const char* text, wchar_t* out, int size)
+{
+    if (size <= 0)
+        return;
+    out[0] = L'\0';
+    char name[16];
+    CodePageName(name, sizeof name);
+    iconv_t widen = iconv_open("WCHAR_T", name);
+    if (widen == noConverter)
+        return;
+    char* inAt = const_cast<char*>(text);
+    size_t inLeft = strlen(text);
+    char* outAt = reinterpret_cast<char*>(out);
+    size_t outLeft = (static_cast<size_t>(size) - 1) * sizeof(wchar_t);
+    if (iconv(widen, &inAt, &inLeft, &outAt, &outLeft) == static_cast<size_t>(-1))
+        outAt = reinterpret_cast<char*>(out);
+    *reinterpret_cast<wchar_t*>(outAt) = L'\0';
+    iconv_close(widen);
 }
 
 int AnsiCodePage()

@@ -21,6 +21,19 @@ expect_eq "program and settings in Program Files\\Pyxen" \
 # Folder, target and working directory; an advertised shortcut would name a feature.
 expect_eq "the shortcut" "$(Cell Shortcut PyxenStartup 2) $(Cell Shortcut PyxenStartup 5) \
 $(Cell Shortcut PyxenStartup 12)" "StartupFolder [#$(Cell Component PyxenExe 6)] $folder"
+# The guard by default, started at install, stopped at install and uninstall, removed at
+# uninstall; the shortcut instead only with PYXENSTART=logon. (make-release.sh itself
+# refuses a wrong ServiceInstall row.)
+expect_eq "one way to run: guard or shortcut" "$(Cell Component GuardService 5)|\
+$(Cell Component StartupShortcut 5)|$(Cell Shortcut PyxenStartup 4)|\
+$(Cell ServiceControl GuardControl 3)" \
+    'PYXENSTART <> "logon" OR REMOVE ~= "ALL"|PYXENSTART = "logon" OR REMOVE ~= "ALL"|StartupShortcut|163'
+# The guard's event source: registered with the guard, its key deleted ("-") with it.
+expect_eq "the event source" "$(msiinfo export "$msi" Registry | tr -d '\r' |
+    awk -F '\t' '$3 == "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen" {
+        print $2 "|" $4 "|" $5 "|" $6 }' | sort | tr '\n' ' ')" \
+    "2|-||GuardService 2|EventMessageFile|[#$(Cell Component GuardService 6)]|GuardService \
+2|TypesSupported|#7|GuardService "
 for component in SettingsFile ProgramListFile; do
     expect_eq "$component is permanent and never overwritten" \
         $(( $(Cell Component $component 4) & 0x90 )) $((0x90))
@@ -35,7 +48,7 @@ WORK=${PYXEN_TEST_WORK:-$PWD}/run
 rm -rf "$WORK" && mkdir -p "$WORK" && unzip -q "$zipFile" -d "$WORK"
 top=$WORK/pyxen-$PYXEN_VERSION
 expect_eq "the zip's files" "$(ls "$top" | tr '\n' ' ')" \
-    "games.txt pyxen-check.exe pyxen.cfg pyxen.exe readme-ja.txt readme.txt "
+    "games.txt pyxen-check.exe pyxen-guard.exe pyxen.cfg pyxen.exe readme-ja.txt readme.txt "
 cmp -s "$top/pyxen.exe" "$PYXEN_EXE" || fail "the zip's pyxen.exe is not the one built"
 # Text as Notepad reads it: CR LF ends; the Japanese readme in code page 932, not UTF-8.
 iconv -f UTF-8 -t UTF-8 "$top/readme-ja.txt" > /dev/null 2>&1 && fail "readme-ja.txt is UTF-8"

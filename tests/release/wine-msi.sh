@@ -1,7 +1,11 @@
 #!/bin/bash
-# The MSI under Wine, as a lab PC lives with it: a silent install, Pyxen started by its
-# Startup shortcut closing a window the example settings name, the settings edited, a
-# major upgrade and an uninstall that both keep the edits. Prints how long each took.
+# The MSI under Wine, as a lab PC lives with it: a silent install with PYXENSTART=logon,
+# Pyxen started by its Startup shortcut closing a window the example settings name, the
+# settings edited, a major upgrade to the guard service that keeps the edits, the
+# service's Pyxen closing windows and coming back when ended, the service stopped, and
+# an uninstall that removes it and keeps the edits. Under the guard, edits of the
+# settings and of a list on a "share" are in force without a restart, and an edit that
+# leaves no rule is refused. Prints how long each step took.
 source "$(dirname "$0")/../wine/test-lib.sh"
 msi=$PYXEN_WINDOWS_DIR/release/pyxen-$PYXEN_VERSION.msi
 e2e_start
@@ -12,6 +16,9 @@ next=$major.$minor.$((patch + 1))
 nextMsi=$WORK/pyxen-$next.msi
 bash "$here/../../tools/release/make-release.sh" "$PYXEN_WINDOWS_DIR" "$WORK" "$next" \
     > /dev/null || fail "cannot build version $next"
+# Wine's service manager loses a service created while it runs, until Wine restarts, so
+# starting it at install fails; this copy only stops it (2, 32) and removes it (128).
+msibuild "$nextMsi" -q "UPDATE \`ServiceControl\` SET \`Event\` = 162"
 folder=$WINEPREFIX/drive_c/Program\ Files/Pyxen
 
 # Wine puts an all-users shortcut in the user's own Startup folder (the tables that
@@ -37,10 +44,16 @@ Msiexec() {
 Programs() {
     ls "$folder"/*.exe 2>/dev/null | wc -l
 }
+# The event source's types, as the guard's install registers them.
+EventSource() {
+    wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Pyxen' \
+        /v TypesSupported 2>/dev/null | tr -d '\r' | awk '$1 == "TypesSupported" { print $3 }'
+}
 
-Msiexec install /i "$(winpath "$msi")"
-expect_eq "installed: version, programs, shortcut" \
-    "$(Installed "$msi") $(Programs) $(Shortcut | wc -l)" "$PYXEN_VERSION 2 1"
+Msiexec install /i "$(winpath "$msi")" PYXENSTART=logon
+expect_eq "installed: version, programs, shortcut, service" \
+    "$(Installed "$msi") $(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
+    "$PYXEN_VERSION 2 1 none"
 
 # From a folder without settings: Pyxen finds its own only if the shortcut starts it
 # in their folder. The example settings name Solitaire (METHOD=1), and not Homework.
@@ -59,11 +72,124 @@ printf 'Edited rule\r\n' >> "$folder/pyxen.cfg"
 printf 'Edited list\r\n' >> "$folder/games.txt"
 cp "$folder/pyxen.cfg" "$folder/games.txt" "$WORK/"
 Msiexec upgrade /i "$(winpath "$nextMsi")"
-expect_eq "upgraded: old version, new version, programs, shortcut" \
-    "$(Installed "$msi")|$(Installed "$nextMsi") $(Programs) $(Shortcut | wc -l)" "|$next 2 1"
+expect_eq "upgraded to the guard: old version, new version, programs, shortcut" \
+    "$(Installed "$msi")|$(Installed "$nextMsi") $(Programs) $(Shortcut | wc -l)" "|$next 3 0"
+for file in pyxen.cfg games.txt; do
+    cmp -s "$folder/$file" "$WORK/$file" || fail "the upgrade did not keep the edited $file"
+done
+expect_eq "the event source is registered with the guard" "$(EventSource)" 0x7
+
+# The guard's entries reach only Wine's debug channel, in the file the services write to.
+WINEDEBUG=-all,+eventlog,fixme+advapi wine_restart || fail "cannot restart Wine"
+log=$WINEPREFIX/../restart.txt
+wait_for_state PyxenGuard RUNNING 30 || fail "the guard is not running after a restart"
+# The guard's Pyxen finds the installed settings only in the install folder.
+report=$WORK/guarded.txt
+start_testwin tw "$report" "Solitaire - Klondike" "Homework - Text Editor"
+wait_for_line "$report" '^gone 0$' 20 || fail "the guard's Pyxen did not close Solitaire"
+expect_eq "the guard's Pyxen leaves the other window alone" "$(close_count "$report" 1)" 0
+
+# Next WHAT START: a Pyxen that ended is back, and closes the next window.
+Next() {
+    local report=$WORK/$1.txt start=$2
+    start_testwin tw "$report" "Solitaire - $1"
+    if wait_for_line "$report" '^gone 0$' 20; then
+        echo "$1: $(( ($(date +%s%N) - start) / 1000000 )) ms until the next window closed"
+    else
+        fail "no Pyxen closed the next window after it was ended by $1"
+    fi
+}
+start=$(date +%s%N)
+wine "$PROBE_EXE" kill-host --wait 5000 > "$WORK/kill.txt" || fail "no Pyxen after the kill"
+again=$(tr -d '\r' < "$WORK/kill.txt" | awk '$1 == "host-again-ms:" { print $2 }')
+echo "killed: a new Pyxen after ${again:-no} ms"
+[ -n "$again" ] && [ "$again" -le 2500 ] || fail "Pyxen was not back within about 2 s"
+Next kill "$start"
+start=$(date +%s%N)
+wine "$PROBE_EXE" close-host > /dev/null || fail "the guard's Pyxen has no window"
+wine "$PROBE_EXE" host --wait 5000 > /dev/null || fail "no Pyxen after WM_CLOSE"
+Next close "$start"
+
+# Edited settings, in force without a restart.
+# Entries ID: how many entries of the message table's ID the guard reported.
+Entries() {
+    grep -ac "fixme:advapi:ReportEventW (.*,$1," "$log"
+}
+# Saved FROM TO: writes FROM's text over TO as an editor would, and notes the time in ms.
+Saved() {
+    cat "$1" > "$2"
+    saved=$(date +%s%3N)
+}
+# Closed REPORT N WHAT: waits at most a minute for testwin window N to be closed.
+Closed() {
+    if wait_for_line "$1" "^gone $2\$" 60; then
+        echo "$3: $(( $(date +%s%3N) - saved )) ms from saving to the window closed"
+    else
+        fail "$3: the window was not closed within a minute"
+    fi
+}
+cfg=$folder/pyxen.cfg
+lab=$WINEPREFIX/drive_c/lab
+mkdir -p "$lab"
+printf 'Lab placeholder\r\n' > "$lab/list.txt"
+
+printf '# Every rule taken out\r\nINTER=2000\r\n' > "$WORK/norule.cfg"
+Saved "$WORK/norule.cfg" "$cfg"
+wait_for_line "$log" "ReportEventW \(.*,0x80000015," 30 || fail "the edit without a rule was not refused"
+report=$WORK/refused.txt
+start_testwin tw "$report" "Solitaire - after the edit without a rule"
+wait_for_line "$report" '^gone 0$' 20 || fail "the old rules were not kept after a refused edit"
+
+# A window that refuses to close is asked at every sweep: the longest wait between two
+# requests, through the swap, is the gap the swap leaves.
+report=$WORK/applied.txt
+start_testwin tw "$report" --refuse 0 "Solitaire - refuses" "Homework - Text Editor" \
+    "Drawing - Paint"
+wait_for_line "$report" '^close 0 ' 20 || fail "no Pyxen asks the refusing window"
+watch_closes "$report" 0 "$WORK/closes.txt"
+sleep 3
+expect_eq "the new rules' windows are open before the edit" \
+    "$(close_count "$report" 1) $(close_count "$report" 2)" "0 0"
+{ cat "$WORK/pyxen.cfg"; printf 'Homework\r\nREAD C:\\lab\\list.txt\r\n'; } > "$WORK/more.cfg"
+Saved "$WORK/more.cfg" "$cfg"
+swapped=$saved
+Closed "$report" 1 "a rule added to pyxen.cfg"
+sleep 5
+gap=$(longest_gap "$WORK/closes.txt" "$swapped")
+echo "the swap: at most $gap ms between two sweeps (interval 2000 ms)"
+[ "$gap" -gt 0 ] && [ "$gap" -le 5000 ] || fail "the swap left $gap ms without a sweep"
+grep -a -A2 ',0x40000014,' "$log" | sed 's/^[0-9a-f]*://' | tr '\n' ' ' |
+    grep -qF 'L"11" trace:eventlog:ReportEventW L"C:\\Program Files\\Pyxen\\pyxen.cfg, games.txt, C:\\lab\\list.txt"' ||
+    fail "the applied settings' entry does not give 11 rules from the three files"
+
+# The list is outside the install folder, as on a share: found by the poll.
+printf 'Lab placeholder\r\nDrawing\r\n' > "$WORK/list.txt"
+Saved "$WORK/list.txt" "$lab/list.txt"
+Closed "$report" 2 "a rule added to a list outside the folder"
+# "ルールが 1 件もありません" as Wine writes it.
+grep -aqF 'L"\30eb\30fc\30eb\304c 1 \4ef6\3082\3042\308a\307e\305b\3093"' "$log" ||
+    fail "the refusal's reason is not in its entry"
+echo "the event log as Wine wrote it:"
+grep -a "ReportEventW" "$log" | grep -av "^.*RegisterEvent" | tail -n 14
+cp "$cfg" "$lab/list.txt" "$WORK/"
+
+# Codes 128 to 255 may be sent by every user: they must not stop it.
+# (Wine's service manager reports success whatever the service answers.)
+wine "$PROBE_EXE" control PyxenGuard 200 > /dev/null || fail "cannot send a control code"
+expect_eq "a user-defined control code changes nothing" "$(service_state PyxenGuard)" RUNNING
+wine sc stop PyxenGuard > /dev/null
+wait_for_state PyxenGuard STOPPED 20 || fail "the guard did not stop"
+wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on after the guard stopped"
+expect_eq "one entry each: guard started, Pyxen started, restarted, edit refused, \
+settings applied, guard stopped" "$(Entries 0x40000001) $(Entries 0x4000000a) \
+$(Entries 0x4000000b) $(Entries 0x80000015) $(Entries 0x40000014) $(Entries 0x40000002)" \
+    "1 1 2 1 2 1"
+
 Msiexec uninstall /x "$(winpath "$nextMsi")"
-expect_eq "uninstalled: version, programs, shortcut" \
-    "$(Installed "$nextMsi")|$(Programs) $(Shortcut | wc -l)" "|0 0"
+expect_eq "uninstalled: version, programs, shortcut, service" \
+    "$(Installed "$nextMsi")|$(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
+    "|0 0 none"
+expect_eq "the event source is removed with the guard" "$(EventSource)" ""
 for file in pyxen.cfg games.txt; do
     cmp -s "$folder/$file" "$WORK/$file" || fail "the edited $file was not kept"
 done

@@ -7,6 +7,7 @@ import struct
 from dataclasses import dataclass, field
 
 RT_ICON = 3
+RT_MESSAGETABLE = 11
 RT_GROUP_ICON = 14
 RT_VERSION = 16
 RT_MANIFEST = 24

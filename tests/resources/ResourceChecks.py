@@ -1,12 +1,14 @@
-"""What pyxen.exe must carry, checked from outside the file.
+"""What pyxen.exe and pyxen-guard.exe must carry, checked from outside the file.
 
 Each check takes the file's bytes (and what PeFile read from them) and returns a list
 of problems in words; an empty list means the check passed.
 """
+import re
 import struct
 import xml.etree.ElementTree as ElementTree
 
-from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, PeError, ReadPe
+from PeFile import (RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE, RT_VERSION, PeError,
+                    ReadPe)
 
 IMAGE_FILE_MACHINE_I386 = 0x14C
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
@@ -21,6 +23,7 @@ SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll",
     "shell32.dll", "ole32.dll", "oleaut32.dll", "comctl32.dll", "ntdll.dll",
     "shlwapi.dll", "version.dll", "ws2_32.dll", "winmm.dll", "comdlg32.dll",
+    "wtsapi32.dll", "userenv.dll",
 }
 
 SUPPORTED_OS = {
@@ -251,3 +254,56 @@ def CheckAll(image, version):
         problems += [f"{name}: {p}" for p in check(image, pe)]
     problems += [f"version: {p}" for p in CheckVersion(image, pe, version)]
     return problems
+
+
+def ReadMessageTable(data):
+    """A message table resource as {message id: text}."""
+    (blockCount,) = struct.unpack_from("<I", data, 0)
+    messages = {}
+    for block in range(blockCount):
+        lowId, highId, at = struct.unpack_from("<III", data, 4 + 12 * block)
+        for messageId in range(lowId, highId + 1):
+            length, flags = struct.unpack_from("<HH", data, at)
+            text = data[at + 4:at + length]
+            messages[messageId] = text.decode("utf-16-le" if flags & 1 else "latin-1")
+            at += length
+    return messages
+
+
+def CheckMessageTable(image, pe, messageFile):
+    """Every message of the .mc file is in the table in English and in Japanese, with
+    the same insertions in both, each id with the severity bits the compiler adds."""
+    tables = {t.language: t for t in pe.Find(RT_MESSAGETABLE)}
+    if sorted(tables) != [0x409, LANGUAGE_JAPANESE]:
+        return [f"message tables in languages {[hex(l) for l in sorted(tables)]}, "
+                "not exactly 0x409 and 0x411"]
+    try:
+        english, japanese = (ReadMessageTable(tables[l].Data(image))
+                             for l in (0x409, LANGUAGE_JAPANESE))
+    except (struct.error, UnicodeDecodeError) as error:
+        return [f"message table unreadable: {error}"]
+    severities = {"Informational": 1, "Warning": 2, "Error": 3}
+    problems = []
+    for number, severity in re.findall(r"^MessageId=(\w+)\nSeverity=(\w+)", messageFile, re.M):
+        messageId = severities[severity] << 30 | int(number, 0)
+        if messageId not in english or messageId not in japanese:
+            problems.append(f"message {messageId:#x} missing in a language")
+        elif (sorted(re.findall("%[1-9]", english[messageId])) !=
+              sorted(re.findall("%[1-9]", japanese[messageId]))):
+            problems.append(f"message {messageId:#x} has other insertions in each language")
+        elif not re.search("[\u3040-\u30ff\u4e00-\u9fff]", japanese[messageId]):
+            problems.append(f"message {messageId:#x} in 0x411 is not in Japanese")
+    return problems
+
+
+def CheckGuard(image, messageFile):
+    """What pyxen-guard.exe must carry: a GUI-subsystem i386 program under the size
+    limit, system DLLs only, and the event log's message table."""
+    try:
+        pe = ReadPe(image)
+    except (PeError, ValueError) as error:
+        return [f"file: {error}"]
+    problems = []
+    for name, check in (("headers", CheckHeaders), ("imports", CheckImports)):
+        problems += [f"{name}: {p}" for p in check(image, pe)]
+    return problems + [f"messages: {p}" for p in CheckMessageTable(image, pe, messageFile)]

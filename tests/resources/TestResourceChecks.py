@@ -1,19 +1,22 @@
 #!/usr/bin/env python3
-"""Damages copies of the real pyxen.exe in one place each and expects the checks to
-name exactly that damage: a check that passes a broken file would hide a fault.
+"""Damages copies of the real pyxen.exe and pyxen-guard.exe in one place each and
+expects the checks to name exactly that damage: a check that passes a broken file
+would hide a fault.
 
-    TestResourceChecks.py PYXEN_EXE VERSION
+    TestResourceChecks.py PYXEN_EXE VERSION PYXEN_GUARD_EXE MESSAGE_FILE
 """
 import re
 import struct
 import sys
 import unittest
 
-from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_VERSION, ReadPe
-from ResourceChecks import CheckAll, CheckManifestText
+from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE, RT_VERSION, ReadPe
+from ResourceChecks import CheckAll, CheckGuard, CheckManifestText
 
 exePath = None
 version = None
+guardPath = None
+messageFile = None
 
 
 class Damage(unittest.TestCase):
@@ -160,8 +163,40 @@ class ManifestChecks(Damage):
         self.AssertOnlyProblems("manifest: manifest is not well-formed XML")
 
 
+class MessageTableChecks(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        with open(guardPath, "rb") as file:
+            cls.original = file.read()
+        with open(messageFile, encoding="utf-8") as file:
+            cls.messages = file.read()
+        cls.tables = {t.language: t for t in ReadPe(cls.original).Find(RT_MESSAGETABLE)}
+
+    def setUp(self):
+        self.image = bytearray(self.original)
+
+    def Problems(self):
+        return CheckGuard(bytes(self.image), self.messages)
+
+    def test_the_real_file_passes(self):
+        self.assertEqual(self.Problems(), [])
+
+    def test_a_table_in_another_language_is_noticed(self):
+        struct.pack_into("<I", self.image, self.tables[0x411].languageEntry, 0x404)
+        self.assertEqual(self.Problems(), [
+            "messages: message tables in languages ['0x404', '0x409'], "
+            "not exactly 0x409 and 0x411"])
+
+    def test_a_message_missing_in_japanese_is_noticed(self):
+        # The first block (the service's start and stop) holding one message of another id.
+        struct.pack_into("<II", self.image, self.tables[0x411].offset + 4, 0x40007000, 0x40007000)
+        self.assertEqual(self.Problems(), [f"messages: message {i:#x} missing in a language"
+                                           for i in (0x40000001, 0x40000002)])
+
+
 if __name__ == "__main__":
-    if len(sys.argv) < 3:
-        sys.exit("usage: TestResourceChecks.py PYXEN_EXE VERSION [unittest options]")
-    exePath, version = sys.argv[1], sys.argv[2]
-    unittest.main(argv=[sys.argv[0]] + sys.argv[3:], verbosity=1)
+    if len(sys.argv) < 5:
+        sys.exit("usage: TestResourceChecks.py PYXEN_EXE VERSION PYXEN_GUARD_EXE MESSAGE_FILE "
+                 "[unittest options]")
+    exePath, version, guardPath, messageFile = sys.argv[1:5]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[5:], verbosity=1)

@@ -4,6 +4,11 @@
 //                                        it is topmost, then IDOK
 //   probe.exe host [--wait MS]           the host window: title length, visible, tool window
 //   probe.exe close-host                 sends WM_CLOSE to the host window
+//   probe.exe kill-host [--wait MS]      ends the host window's process from outside, as
+//                                        Task Manager does, then ms until a host window
+//                                        exists again
+//   probe.exe control SERVICE CODE      sends a control code to a service: its answer
+//                                        (0 when it accepted it, else the Windows error)
 //   probe.exe tick-host                  sends WM_TIMER (timer 1) to the host window
 //   probe.exe close TITLE                sends WM_CLOSE to the top-level window titled TITLE
 //   probe.exe first-close REPORT [--wait MS]
@@ -234,10 +239,51 @@ int FirstClose(const char* report, long waitMs)
     return 0;
 }
 
+int KillHost(long waitMs)
+{
+    HWND host = FindHost();
+    DWORD id = 0;
+    GetWindowThreadProcessId(host, &id);
+    HANDLE process = id ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id) : NULL;
+    if (!process) {
+        Print("host: none\n");
+        return 1;
+    }
+    long long start = NowMs();
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    PrintNumber("killed", id);
+    if (!WaitFor(FindHost, waitMs)) {
+        Print("host: none\n");
+        return 1;
+    }
+    PrintNumber("host-again-ms", NowMs() - start);
+    return 0;
+}
+
+int Control(const char* service, long code)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE handle = manager ? OpenServiceA(manager, service, SERVICE_USER_DEFINED_CONTROL |
+                                                                  SERVICE_QUERY_STATUS)
+                               : NULL;
+    if (!handle) {
+        Print("service: none\n");
+        return 1;
+    }
+    SERVICE_STATUS status;
+    BOOL accepted = ControlService(handle, (DWORD)code, &status);
+    PrintNumber("answer", accepted ? 0 : (long long)GetLastError());
+    CloseServiceHandle(handle);
+    CloseServiceHandle(manager);
+    return 0;
+}
+
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | close-host"
-                    " | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
+                    " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
     return 2;
 }
 
@@ -248,6 +294,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const char* command = argv[1];
+    if (argc == 4 && strcmp(command, "control") == 0)
+        return Control(argv[2], strtol(argv[3], NULL, 10));
     const char* operand = NULL;
     long waitMs = 0;
     bool ok = false;
@@ -267,6 +315,8 @@ int main(int argc, char** argv)
         return Host(waitMs);
     if (strcmp(command, "close-host") == 0)
         return Send(FindHost(), WM_CLOSE, 0, "WM_CLOSE");
+    if (strcmp(command, "kill-host") == 0)
+        return KillHost(waitMs);
     if (strcmp(command, "tick-host") == 0)
         return Send(FindHost(), WM_TIMER, 1, "WM_TIMER");
     if (strcmp(command, "close") == 0 && operand)

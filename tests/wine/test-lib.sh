@@ -101,6 +101,24 @@ wait_for_exit() {
     return 1
 }
 
+# service_state NAME: RUNNING, STOPPED, ... as sc reports it; "none" when there is no
+# such service.
+service_state() {
+    local state
+    state=$(wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4 }')
+    echo "${state:-none}"
+}
+
+# wait_for_state NAME STATE SECONDS: true once the service is in STATE.
+wait_for_state() {
+    local deadline=$((SECONDS + $3))
+    while [ "$SECONDS" -le "$deadline" ]; do
+        [ "$(service_state "$1")" == "$2" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 # close_count REPORT N: how many close requests testwin window N received.
 close_count() {
     grep -c -- "^close $2 " "$1" 2>/dev/null
@@ -125,4 +143,31 @@ start_testwin() {
         fi
         e2e_finish
     fi
+}
+
+# watch_closes REPORT N OUT: notes in OUT the time (ms since the epoch, to about 50 ms)
+# of every close request testwin window N receives from now on, one a line, until the
+# script ends. A window started with --refuse N then shows every sweep.
+watch_closes() {
+    local report=$1 n=$2 out=$3
+    : > "$out"
+    (
+        seen=$(close_count "$report" "$n")
+        while :; do
+            count=$(close_count "$report" "$n")
+            while [ "$count" -gt "$seen" ]; do
+                date +%s%3N >> "$out"
+                seen=$((seen + 1))
+            done
+            sleep 0.05
+        done
+    ) &
+    pyxen_wine_pids+=("$!")
+}
+
+# longest_gap OUT FROM: the longest time in ms between two close requests noted in OUT
+# (by watch_closes) at or after FROM (ms since the epoch), or from FROM to the first.
+longest_gap() {
+    awk -v from="$2" '$1 >= from { if ($1 - last > gap) gap = $1 - last; last = $1 }
+        BEGIN { last = from; gap = 0 } END { print gap }' "$1"
 }

@@ -5,6 +5,7 @@
 #   wine_env_start WORKDIR     # Xvfb + a private prefix under WORKDIR; exports WINEPREFIX, DISPLAY
 #   wine_bg PIDVAR prog.exe …  # starts a Windows program in the background, remembers its pid
 #   wine prog.exe …            # runs one in the foreground; its exit status is the program's
+#   wine_restart               # Wine ended and started again, as by a reboot
 #
 # The first call boots a 32-bit template prefix once (about 15 s) under
 # PYXEN_WINE_TEMPLATE (default: ~/.cache/pyxen/wine-template); every test then gets a
@@ -127,6 +128,19 @@ wine_bg() {
     local wine_bg_pid=$!
     pyxen_wine_pids+=("$wine_bg_pid")
     printf -v "$var" '%s' "$wine_bg_pid"
+}
+
+# Every Windows process of the prefix ends, then Wine starts again and with it the
+# services set to start automatically, which Wine's service manager loads only then. The
+# services inherit the standard output of the command that starts Wine, so that goes to
+# a file: a pipe would never be closed.
+wine_restart() {
+    local -
+    set +e
+    wineserver -k
+    timeout 20 wineserver -w
+    wineserver -p60 || return 1
+    wine cmd /c exit >"$pyxen_wine_prefix/../restart.txt" 2>&1
 }
 
 wine_env_stop() {

@@ -32,7 +32,8 @@ WithCrLf() {
 stage=$out/$name
 rm -rf "$stage"
 mkdir -p "$stage"
-cp "$build/host/pyxen.exe" "$build/tools/pyxen-check/pyxen-check.exe" "$stage/"
+cp "$build/host/pyxen.exe" "$build/tools/pyxen-check/pyxen-check.exe" \
+    "$build/guard/pyxen-guard.exe" "$stage/"
 for file in pyxen.cfg games.txt; do
     WithCrLf "$repo/examples/$file" > "$stage/$file"
 done
@@ -65,6 +66,30 @@ rm -f "$stage/pyxen.ico" "$log"
 # them when a pyxen.cfg or games.txt is already there, edited or not.
 msibuild "$msi" -q "UPDATE \`Component\` SET \`Attributes\` = 144
     WHERE \`Component\` = 'SettingsFile' OR \`Component\` = 'ProgramListFile'"
+# The two ways Pyxen runs: the guard service unless PYXENSTART=logon, then the Startup
+# shortcut. Transitive (0x40): a reinstall with the other choice swaps them. Windows
+# removes a component at uninstall whatever its condition says; Wine leaves one whose
+# condition is false then, so an uninstall makes both true.
+msibuild "$msi" -q "UPDATE \`Component\` SET
+    \`Condition\` = 'PYXENSTART <> \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = 64
+    WHERE \`Component\` = 'GuardService'"
+msibuild "$msi" -q "UPDATE \`Component\` SET
+    \`Condition\` = 'PYXENSTART = \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = 68
+    WHERE \`Component\` = 'StartupShortcut'"
+# wixl writes a boot-start driver's numbers, and exits 0, when it misses an attribute:
+# the service must be its own process (16), start automatically (2), and report a failed
+# start normally (1).
+row=$(msiinfo export "$msi" ServiceInstall | tr -d '\r' | tail -n +4 |
+    awk -F '\t' '$2 == "PyxenGuard" { print $4 "|" $5 "|" $6 "|" $9 "|" $3 }')
+if [ "$row" != "16|2|1||Pyxen Guard" ]; then
+    echo "the ServiceInstall row is wrong: $row" >&2
+    rm -f "$msi"
+    exit 1
+fi
+# The guard's event source goes with the guard: "-" as the name, with no value, deletes
+# the key and all in it when the component is removed, which wixl can't express.
+msibuild "$msi" -q "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
+    VALUES ('GuardEventSource', 2, 'SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen', '-', 'GuardService')"
 # wixl writes the summary's language list as 1033, ignoring Package/@Languages silently.
 msibuild "$msi" -s "Pyxen $version" Pyxen "Intel;1041"
 

@@ -1,0 +1,30 @@
+#pragma once
+// The service's one working thread: it runs the guard's decisions (guard/Guard.h) when a
+// child ends, a session changes, a pause is over, or something the settings watch waits
+// for happens, and sleeps otherwise.
+#include "guard/GuardSystem.h"
+
+#include <windows.h>
+
+// One more thing the loop waits for, besides the children, session changes and the stop:
+// the settings watch. Handle gives a handle to wait on too (a folder change notification)
+// or NULL; Deadline gives when to wake without it (0 for never). Wake runs on the loop's
+// thread when the handle is signalled (signalled true) or the deadline has come (false);
+// it may call GuardSwapAll and GuardReleaseHeld. Each is asked again after every wake.
+struct LoopWatch {
+    HANDLE (*Handle)();
+    GuardTime (*Deadline)();
+    void (*Wake)(bool signalled);
+};
+
+// Makes what the control handler reaches; before the service accepts any control. False
+// when Windows gives no events.
+bool PrepareGuardLoop();
+
+// Called from the service's control handler, on its thread.
+void QueueSessionChange(DWORD type, SessionId session);
+void StopGuardLoop();
+
+// Starts a Pyxen in every session and guards them until StopGuardLoop, then ends them
+// all. watch may be NULL.
+void RunGuardLoop(const LoopWatch* watch);

@@ -1,0 +1,97 @@
+// pyxen-guard.exe: the service that keeps one Pyxen running in every user's session.
+// The service control manager starts it; run any other way it ends at once.
+#include "guard/ServiceLoop.h"
+#include "guard/Win32SettingsWatch.h"
+#include "guard/Win32Guard.h"
+
+namespace {
+
+wchar_t serviceName[] = L"PyxenGuard";
+
+SERVICE_STATUS_HANDLE statusHandle;
+SERVICE_STATUS status;
+
+void ReportStatus(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0)
+{
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwWin32ExitCode = exitCode;
+    status.dwWaitHint = waitHint;
+    // Stop and session changes only. User-defined codes (128 to 255) may be sent by every
+    // local user, so they do nothing here.
+    status.dwControlsAccepted =
+        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SESSIONCHANGE : 0;
+    status.dwCheckPoint = state == SERVICE_RUNNING || state == SERVICE_STOPPED
+                              ? 0
+                              : status.dwCheckPoint + 1;
+    SetServiceStatus(statusHandle, &status);
+}
+
+DWORD WINAPI OnControl(DWORD control, DWORD eventType, LPVOID eventData, LPVOID)
+{
+    switch (control) {
+    case SERVICE_CONTROL_STOP:
+        ReportStatus(SERVICE_STOP_PENDING, NO_ERROR, 10000);
+        StopGuardLoop();
+        return NO_ERROR;
+    case SERVICE_CONTROL_INTERROGATE:
+        return NO_ERROR;
+    case SERVICE_CONTROL_SESSIONCHANGE:
+        QueueSessionChange(eventType,
+                           static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId);
+        return NO_ERROR;
+    default:
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+}
+
+// The installer can't set what happens when the service fails, so the service does:
+// start again after two seconds, twice, then after a minute; a day without failure
+// forgets the count.
+void SetRecoveryActions()
+{
+    SC_HANDLE manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_CONNECT);
+    SC_HANDLE service =
+        manager ? OpenServiceW(manager, serviceName, SERVICE_CHANGE_CONFIG | SERVICE_START)
+                : NULL;
+    if (service) {
+        SC_ACTION actions[] = {{SC_ACTION_RESTART, 2000},
+                               {SC_ACTION_RESTART, 2000},
+                               {SC_ACTION_RESTART, 60000}};
+        SERVICE_FAILURE_ACTIONSW failure = {};
+        failure.dwResetPeriod = 24 * 60 * 60;
+        failure.cActions = sizeof actions / sizeof actions[0];
+        failure.lpsaActions = actions;
+        ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure);
+        CloseServiceHandle(service);
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+}
+
+void WINAPI ServiceMain(DWORD, LPWSTR*)
+{
+    statusHandle = RegisterServiceCtrlHandlerExW(serviceName, OnControl, NULL);
+    if (!statusHandle)
+        return;
+    ReportStatus(SERVICE_START_PENDING, NO_ERROR, 5000);
+    SetRecoveryActions();
+    if (!PrepareGuardLoop()) {
+        ReportStatus(SERVICE_STOPPED, GetLastError());
+        return;
+    }
+    ReportStatus(SERVICE_RUNNING);
+    RunGuardLoop(StartWin32SettingsWatch());
+    ReportStatus(SERVICE_STOPPED);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    // READ lines name their lists relative to the current folder, so the guard reads them
+    // from where pyxen.exe does.
+    SetCurrentDirectoryW(GuardFolder());
+    SERVICE_TABLE_ENTRYW services[] = {{serviceName, ServiceMain}, {NULL, NULL}};
+    return StartServiceCtrlDispatcherW(services) ? 0 : 1;
+}

@@ -1,0 +1,228 @@
+#include "guard/SettingsWatch.h"
+
+#include "config/ConfigObserver.h"
+#include "config/Messages.h"
+#include "config/Settings.h"
+#include "platform/CodePage.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+namespace {
+
+// The loop passes a full path (MAX_PATH); lists are named by a line, 249 bytes at most.
+const int watchPathSize = 260;
+const int fileSlots = watchedFileCapacity + 1;
+
+struct WatchedPath {
+    char path[watchPathSize];
+    FileStamp known;  // as it was when the settings were last loaded
+};
+
+char settingsPath[watchPathSize];
+WatchedPath files[fileSlots];
+int fileCount;
+
+// Filled by the readers' observer during a load.
+WatchedPath loaded[fileSlots];
+int loadedCount;
+struct {
+    bool found;
+    bool programList;
+    char path[watchPathSize];
+} firstUnreadable;
+
+bool folderChanged;
+bool settling;
+FileStamp settlingStamps[fileSlots];
+GuardTime settleAt;
+GuardTime pollAt;
+
+void CopyPath(char* to, const char* from)
+{
+    snprintf(to, watchPathSize, "%s", from);
+}
+
+void AddLoaded(const char* path)
+{
+    for (int i = 0; i < loadedCount; ++i)
+        if (strcmp(loaded[i].path, path) == 0)
+            return;
+    if (loadedCount < fileSlots)
+        CopyPath(loaded[loadedCount++].path, path);
+}
+
+void Observe(ConfigEvent event, const ConfigLine& line, int value)
+{
+    if (event == ConfigEvent::ListNamed) {
+        AddLoaded(line.content + value);
+    } else if (event == ConfigEvent::FileUnreadable && !firstUnreadable.found) {
+        firstUnreadable.found = true;
+        firstUnreadable.programList = line.programList;
+        CopyPath(firstUnreadable.path, line.path);
+    }
+}
+
+// Loads the settings as a Pyxen starting now would, without its boxes (the guard links
+// the quiet ShowErrorBox), and returns the index of the last rule.
+int Load()
+{
+    loadedCount = 0;
+    AddLoaded(settingsPath);
+    firstUnreadable.found = false;
+    ConfigObserver previous = configObserver;
+    configObserver = Observe;
+    int last = LoadSettings(settingsPath);
+    configObserver = previous;
+    return last;
+}
+
+// The files of the last load become the watched ones. A file watched already keeps the
+// stamp read before the load (before), so that a write during the load is a change still.
+void TakeLoadedFiles(const FileStamp* before)
+{
+    for (int i = 0; i < loadedCount; ++i) {
+        loaded[i].known = ReadFileStamp(loaded[i].path);
+        for (int j = 0; j < fileCount; ++j)
+            if (strcmp(files[j].path, loaded[i].path) == 0)
+                loaded[i].known = before[j];
+    }
+    memcpy(files, loaded, sizeof(WatchedPath) * loadedCount);
+    fileCount = loadedCount;
+}
+
+bool Changed(const FileStamp& now, const FileStamp& known)
+{
+    return now.reachable &&
+           (!known.reachable || now.lastWrite != known.lastWrite || now.size != known.size);
+}
+
+bool Same(const FileStamp& a, const FileStamp& b)
+{
+    return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
+}
+
+// Appends text to buffer (size characters in all), cutting it short if need be.
+void Append(wchar_t* buffer, int size, const wchar_t* text)
+{
+    int used = static_cast<int>(wcslen(buffer));
+    if (used < size - 1)
+        wcsncat(buffer, text, size - 1 - used);
+}
+
+void AppendPath(wchar_t* buffer, int size, const char* path)
+{
+    wchar_t wide[watchPathSize];
+    AnsiToWide(path, wide, watchPathSize);
+    Append(buffer, size, wide);
+}
+
+// The files of the last load, as the settings name them, for the entry.
+void ListFiles(wchar_t* buffer, int size)
+{
+    buffer[0] = L'\0';
+    for (int i = 0; i < loadedCount; ++i) {
+        if (i > 0)
+            Append(buffer, size, L", ");
+        AppendPath(buffer, size, loaded[i].path);
+    }
+}
+
+// The readers' own text for the first file that could not be read (what a Pyxen's box
+// would say), without its line end, then the file.
+void UnreadableReason(wchar_t* buffer, int size)
+{
+    const wchar_t* text =
+        firstUnreadable.programList ? listUnreadableText : settingsUnreadableText;
+    buffer[0] = L'\0';
+    Append(buffer, size, text);
+    int length = static_cast<int>(wcslen(buffer));
+    while (length > 0 && (buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+        buffer[--length] = L'\0';
+    Append(buffer, size, L" ");
+    AppendPath(buffer, size, firstUnreadable.path);
+}
+
+SettingsVerdict Judge(int last)
+{
+    // Room for every watched path, widened, with the separators.
+    static wchar_t filesText[fileSlots * (watchPathSize + 2)];
+    wchar_t first[watchPathSize + 80];
+    ListFiles(filesText, sizeof filesText / sizeof filesText[0]);
+    const wchar_t* strings[2] = {first, filesText};
+    // A file that can't be read would take its rules away, and its box would greet
+    // every user: the running Pyxens are better than that, as they are for no rule.
+    if (firstUnreadable.found || last < 0) {
+        if (firstUnreadable.found)
+            UnreadableReason(first, watchPathSize + 80);
+        else
+            wcscpy(first, L"ルールが 1 件もありません");
+        ReportGuardEvent(GuardEvent::SettingsRefused, strings, 2);
+        return SettingsVerdict::Refused;
+    }
+    swprintf(first, watchPathSize + 80, L"%d", last + 1);
+    ReportGuardEvent(GuardEvent::SettingsApplied, strings, 2);
+    return SettingsVerdict::Applied;
+}
+
+}  // namespace
+
+void StartSettingsWatch(const char* path)
+{
+    CopyPath(settingsPath, path);
+    fileCount = 0;
+    Load();
+    TakeLoadedFiles(nullptr);
+    folderChanged = false;
+    settling = false;
+    pollAt = GuardNow() + settingsPollMs;
+}
+
+void SettingsFolderChanged()
+{
+    folderChanged = true;
+}
+
+GuardTime NextSettingsCheck()
+{
+    if (settling)
+        return settleAt;
+    return folderChanged ? 0 : pollAt;
+}
+
+SettingsVerdict CheckSettings()
+{
+    GuardTime now = GuardNow();
+    if (now < NextSettingsCheck())
+        return SettingsVerdict::Unchanged;
+    folderChanged = false;
+    FileStamp stamps[fileSlots];
+    for (int i = 0; i < fileCount; ++i)
+        stamps[i] = ReadFileStamp(files[i].path);
+
+    if (!settling) {
+        pollAt = now + settingsPollMs;
+        bool changed = false;
+        for (int i = 0; i < fileCount; ++i)
+            changed = changed || Changed(stamps[i], files[i].known);
+        if (!changed)
+            return SettingsVerdict::Unchanged;
+        settling = true;
+    } else {
+        bool same = true;
+        for (int i = 0; i < fileCount; ++i)
+            same = same && Same(stamps[i], settlingStamps[i]);
+        if (same) {
+            settling = false;
+            pollAt = now + settingsPollMs;
+            int last = Load();
+            TakeLoadedFiles(stamps);
+            return Judge(last);
+        }
+    }
+    // Still being written, or just changed: wait until it has been quiet a while.
+    memcpy(settlingStamps, stamps, sizeof(FileStamp) * fileCount);
+    settleAt = now + settingsQuietMs;
+    return SettingsVerdict::Unchanged;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Edited settings, found and judged by the guard. The files are those the readers use,
+// learnt from the readers themselves as they load: the settings file and every program
+// list it names. A change is a new last-write time or size; a file that can't be
+// reached (a share that is down) has not changed. A changed file is read only once it
+// has stayed as it is for settingsQuietMs, so that a file still being written is never
+// read. Everything here runs on one thread: in pyxen-guard.exe, the watch's own, so
+// that a slow share never holds up the service loop.
+#include "guard/GuardSystem.h"
+
+// Files in the local folder tell of a change at once (a change notification);
+// the others, a share above all, are looked at this often. With the quiet time and a
+// swap, an edit anywhere is in force well within a minute.
+const GuardTime settingsPollMs = 30 * 1000;
+const GuardTime settingsQuietMs = 2 * 1000;
+
+// The files watched: the settings file and up to this many program lists besides. A
+// list named after those is still read by every Pyxen, but its edits wait until one of
+// the others changes.
+const int watchedFileCapacity = 64;
+
+enum class SettingsVerdict {
+    Unchanged,  // nothing to do, or a change still settling
+    Applied,    // new settings with at least one rule: replace every Pyxen (GuardSwapAll)
+    Refused,    // unreadable, or no rule: every Pyxen keeps running as it is
+};
+
+// Loads the settings file at path, as each Pyxen does at its start, to learn the files
+// and their stamps. Reports nothing: the Pyxens started next load these very settings.
+void StartSettingsWatch(const char* path);
+
+// The local folder's change notification fired: the stamps are looked at on the next
+// CheckSettings, not at the next poll.
+void SettingsFolderChanged();
+
+// When CheckSettings has something to do next without a notification.
+GuardTime NextSettingsCheck();
+
+// Looks at the stamps when due. Once a change has settled, loads the settings with the
+// readers, reports SettingsApplied or SettingsRefused (once for each change) and says
+// which. A refused change is loaded again at the next change of any of the files.
+SettingsVerdict CheckSettings();

@@ -1,0 +1,86 @@
+// The settings watch beside the service loop. Its own thread reads the stamps and the
+// settings, since a share that is down can hold a file call for many seconds, and the
+// loop must go on starting Pyxens meanwhile. A change notification on the folder of
+// pyxen.cfg tells of a save there at once; the watch's deadlines bring the polls of the
+// other files and the end of a quiet time. When edited settings apply, the thread wakes
+// the loop, which swaps the Pyxens on its own thread.
+#include "guard/Win32SettingsWatch.h"
+
+#include "guard/Guard.h"
+#include "guard/SettingsWatch.h"
+#include "guard/Win32Guard.h"
+
+namespace {
+
+HANDLE notification = INVALID_HANDLE_VALUE;
+HANDLE swapWanted;  // auto-reset: set by the watch's thread, taken by the loop
+
+DWORD WaitUntil(GuardTime next)
+{
+    GuardTime now = GuardNow();
+    if (next <= now)
+        return 0;
+    return next - now > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(next - now);
+}
+
+DWORD WINAPI WatchThread(LPVOID)
+{
+    // The full path names the file in the event log; the lists' paths stay as the
+    // settings write them, relative to this same folder.
+    char path[MAX_PATH];
+    DWORD length = GetFullPathNameA("pyxen.cfg", MAX_PATH, path, NULL);
+    StartSettingsWatch(length > 0 && length < MAX_PATH ? path : "pyxen.cfg");
+    for (;;) {
+        DWORD wait = WaitUntil(NextSettingsCheck());
+        if (notification == INVALID_HANDLE_VALUE) {
+            Sleep(wait);
+        } else if (WaitForSingleObject(notification, wait) == WAIT_OBJECT_0) {
+            SettingsFolderChanged();
+            // A notification that can't be renewed is given up: the polls still find
+            // every change, only later.
+            if (!FindNextChangeNotification(notification)) {
+                FindCloseChangeNotification(notification);
+                notification = INVALID_HANDLE_VALUE;
+            }
+        }
+        if (CheckSettings() == SettingsVerdict::Applied)
+            SetEvent(swapWanted);
+    }
+}
+
+HANDLE Handle()
+{
+    return swapWanted;
+}
+
+GuardTime Deadline()
+{
+    return 0;
+}
+
+void Wake(bool signalled)
+{
+    if (signalled)
+        GuardSwapAll();
+}
+
+const LoopWatch loopWatch = {Handle, Deadline, Wake};
+
+}  // namespace
+
+const LoopWatch* StartWin32SettingsWatch()
+{
+    // A rename counts: editors often save to a new file and rename it over the old one.
+    notification = FindFirstChangeNotificationW(
+        GuardFolder(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+    swapWanted = CreateEventW(NULL, FALSE, FALSE, NULL);
+    // Without its thread the guard still guards, with the settings of each Pyxen's start.
+    if (!swapWanted)
+        return NULL;
+    HANDLE thread = CreateThread(NULL, 0, WatchThread, NULL, 0, NULL);
+    if (!thread)
+        return NULL;
+    CloseHandle(thread);
+    return &loopWatch;
+}
