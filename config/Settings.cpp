@@ -8,7 +8,7 @@
 
 #include <string.h>
 
-int interval = 5000;
+int interval = defaultInterval;
 ConfigObserver configObserver = nullptr;
 
 namespace {

@@ -2,6 +2,7 @@
 
 // The sweep period in milliseconds; the last INTER line of the settings file sets it.
 extern int interval;
+const int defaultInterval = 5000;
 
 // Reads the settings file at path, with the program lists it names, into rules.
 // Returns the index of the last rule added, or -1 when there is none (also when the

@@ -76,10 +76,11 @@ const FakeChild* FakeFindChild(ChildId child) { return Find(child); }
 
 ChildId FakeChildOf(SessionId session)
 {
+    ChildId latest = 0;
     for (const FakeChild& child : children)
         if (child.session == session && child.running)
-            return child.id;
-    return 0;
+            latest = child.id;
+    return latest;
 }
 
 int FakeRunningIn(SessionId session)

@@ -47,8 +47,8 @@ void FakeEndAtStart(SessionId session, bool endAtStart, unsigned long status = 0
 // The child ends by itself or from outside (killed, or its window sent WM_CLOSE).
 void FakeEndChild(ChildId child, unsigned long status);
 
-// Every child started so far, in the order started; FakeChildOf gives the one running
-// in a session (0 when none), FakeRunningIn how many run there.
+// Every child started so far, in the order started; FakeChildOf gives the last started
+// of those running in a session (0 when none), FakeRunningIn how many run there.
 const std::vector<FakeChild>& FakeChildren();
 const FakeChild* FakeFindChild(ChildId child);
 ChildId FakeChildOf(SessionId session);

@@ -5,6 +5,7 @@ namespace {
 struct Guarded {
     SessionId session = noSession;  // noSession: a free slot
     ChildId child = 0;              // 0 while held back
+    ChildId retiring = 0;           // the Pyxen a swap replaced, until retireAt
     GuardTime started = 0;
     int quickEnds = 0;              // in a row
     GuardTime heldUntil = 0;        // 0 when not held back
@@ -12,6 +13,7 @@ struct Guarded {
 };
 
 Guarded guarded[guardMaxSessions];
+GuardTime retireAt;  // 0 when no swap waits to end the Pyxens it replaced
 
 // Decimal digits of value into text, which holds 24 characters.
 void Number(unsigned long long value, wchar_t* text)
@@ -123,6 +125,20 @@ void Ended(Guarded& slot, unsigned long status, GuardTime now)
         Report(GuardEvent::PyxenRestarted, slot, code);
 }
 
+void Retire(Guarded& slot)
+{
+    if (slot.retiring)
+        EndPyxen(slot.retiring);
+    slot.retiring = 0;
+}
+
+void RetireAll()
+{
+    for (Guarded& slot : guarded)
+        Retire(slot);
+    retireAt = 0;
+}
+
 void StartIn(SessionId session)
 {
     Guarded* slot = Add(session);
@@ -136,6 +152,7 @@ void GuardStart()
 {
     for (Guarded& slot : guarded)
         slot = Guarded{};
+    retireAt = 0;
     ReportGuardEvent(GuardEvent::GuardStarted, nullptr, 0);
     SessionId sessions[guardMaxSessions];
     int count = ListUserSessions(sessions, guardMaxSessions);
@@ -164,6 +181,7 @@ void GuardLogoff(SessionId session)
     if (Guarded* slot = Find(session)) {
         if (slot->child)
             EndPyxen(slot->child);
+        Retire(*slot);
         slot->session = noSession;
         slot->child = 0;
     }
@@ -172,6 +190,8 @@ void GuardLogoff(SessionId session)
 void GuardPoll()
 {
     GuardTime now = GuardNow();
+    if (retireAt && now >= retireAt)
+        RetireAll();
     for (Guarded& slot : guarded) {
         if (slot.session == noSession)
             continue;
@@ -190,7 +210,7 @@ void GuardPoll()
 
 GuardTime GuardNextWake()
 {
-    GuardTime next = 0;
+    GuardTime next = retireAt;
     for (const Guarded& slot : guarded)
         if (slot.session != noSession && !slot.child && slot.heldUntil &&
             (next == 0 || slot.heldUntil < next))
@@ -207,8 +227,12 @@ int GuardChildren(ChildId* children, int capacity)
     return count;
 }
 
-int GuardSwapAll()
+int GuardSwapAll(long sweepInterval)
 {
+    // The old Pyxens of a swap still waiting go now: the ones replacing them are older
+    // than a moment and about to sweep.
+    RetireAll();
+    GuardTime firstReady = 0;
     int swapped = 0;
     for (Guarded& slot : guarded) {
         if (slot.session == noSession || !slot.child)
@@ -225,12 +249,24 @@ int GuardSwapAll()
             EndPyxen(fresh);
             continue;
         }
-        EndPyxen(slot.child);
+        slot.retiring = slot.child;
         slot.child = fresh;
         slot.started = GuardNow();
+        if (!firstReady)
+            firstReady = slot.started;
         slot.quickEnds = 0;
         slot.lastHold = 0;
         ++swapped;
+    }
+    if (swapped) {
+        // A Pyxen's timer takes what it is given, so an interval below the margin, or none,
+        // sweeps at once.
+        GuardTime wait = sweepInterval > static_cast<long>(swapMarginMs)
+                             ? static_cast<GuardTime>(sweepInterval) - swapMarginMs
+                             : 0;
+        retireAt = firstReady + wait;
+        if (wait == 0)
+            RetireAll();
     }
     GuardReleaseHeld();
     return swapped;
@@ -250,6 +286,7 @@ void GuardReleaseHeld()
 
 void GuardStop()
 {
+    RetireAll();
     for (Guarded& slot : guarded) {
         if (slot.session != noSession && slot.child)
             EndPyxen(slot.child);

@@ -51,14 +51,20 @@ GuardTime GuardNextWake();
 // these.
 int GuardChildren(ChildId* children, int capacity);
 
-// For the settings watch, when edited settings load with at least one rule: every guarded
-// session's Pyxen is replaced by a new one. In each session the new Pyxen is started and
-// the old one ends only once the new one has loaded its settings (WaitPyxenReady); its
-// first sweep comes one interval after that, so there is never a gap longer than one
-// interval, and never two Pyxens sending requests at once. A new one that ends or doesn't
-// get ready is ended and the old one kept. Held-back sessions are released too. Returns
-// how many sessions now run a Pyxen started by this call.
-int GuardSwapAll();
+// A swap ends the old Pyxens this long before the new ones' first sweep: enough for a
+// timer started while the new one loaded, and for the loop's own wake-up.
+const GuardTime swapMarginMs = 250;
+
+// For the settings watch, when edited settings load with at least one rule and sweep
+// every sweepInterval ms: every guarded session's Pyxen is replaced by a new one. In each
+// session the new Pyxen is started and waited for until it has loaded its settings
+// (WaitPyxenReady); its first sweep comes one interval after that. The old ones go on
+// sweeping until swapMarginMs before then, when GuardPoll ends them (GuardNextWake says
+// when): the sweeps go on with no gap much longer than an interval, and never two
+// Pyxens of one session sweep at once. A new one that ends or doesn't get ready is ended
+// and the old one kept. Held-back sessions are released too. Returns how many sessions
+// now run a Pyxen started by this call.
+int GuardSwapAll(long sweepInterval);
 
 // For the settings watch, when the settings changed (whether they load or not): every
 // held-back session gets a new Pyxen now, and its quick ends are forgotten.

@@ -71,6 +71,8 @@ int Load()
     loadedCount = 0;
     AddLoaded(settingsPath);
     firstUnreadable.found = false;
+    // A file that no longer sets one leaves a Pyxen starting now at the default.
+    interval = defaultInterval;
     ConfigObserver previous = configObserver;
     configObserver = Observe;
     int last = LoadSettings(settingsPath);

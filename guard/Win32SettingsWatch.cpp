@@ -6,6 +6,7 @@
 // the loop, which swaps the Pyxens on its own thread.
 #include "guard/Win32SettingsWatch.h"
 
+#include "config/Settings.h"
 #include "guard/Guard.h"
 #include "guard/SettingsWatch.h"
 #include "guard/Win32Guard.h"
@@ -14,6 +15,7 @@ namespace {
 
 HANDLE notification = INVALID_HANDLE_VALUE;
 HANDLE swapWanted;  // auto-reset: set by the watch's thread, taken by the loop
+volatile LONG appliedInterval = defaultInterval;  // of the settings last applied
 
 DWORD WaitUntil(GuardTime next)
 {
@@ -43,8 +45,10 @@ DWORD WINAPI WatchThread(LPVOID)
                 notification = INVALID_HANDLE_VALUE;
             }
         }
-        if (CheckSettings() == SettingsVerdict::Applied)
+        if (CheckSettings() == SettingsVerdict::Applied) {
+            InterlockedExchange(&appliedInterval, interval);
             SetEvent(swapWanted);
+        }
     }
 }
 
@@ -61,7 +65,7 @@ GuardTime Deadline()
 void Wake(bool signalled)
 {
     if (signalled)
-        GuardSwapAll();
+        GuardSwapAll(appliedInterval);
 }
 
 const LoopWatch loopWatch = {Handle, Deadline, Wake};

@@ -135,16 +135,24 @@ TEST_F(GuardTest, ASwapStartsTheNewPyxenBeforeEndingTheOld)
         RunThenEnd(5, 1000);
     ASSERT_EQ(FakeRunningIn(5), 0);
 
-    EXPECT_EQ(GuardSwapAll(), 1);
+    EXPECT_EQ(GuardSwapAll(2000), 1);
     ChildId new2 = FakeChildOf(2);
     EXPECT_TRUE(FakeFindChild(new2)->ready);
+    EXPECT_EQ(FakeRunningIn(5), 1);  // released from its pause
+    // The old one sweeps on until just before the new one's first sweep.
+    GuardTime swapped = GuardNow();
+    EXPECT_EQ(GuardNextWake(), swapped + 2000 - swapMarginMs);
+    FakeAdvance(2000 - swapMarginMs - 1);
+    GuardPoll();
+    EXPECT_FALSE(FakeFindChild(old2)->endedByGuard);
+    FakeAdvance(1);
+    GuardPoll();
     EXPECT_TRUE(FakeFindChild(old2)->endedByGuard);
     EXPECT_LT(FakeFindChild(new2)->startStep, FakeFindChild(old2)->endStep);
     EXPECT_EQ(FakeRunningIn(2), 1);
-    EXPECT_EQ(FakeRunningIn(5), 1);  // released from its pause
 
     FakeEndAtStart(2, true);  // the new one loads nothing: the old one stays
-    EXPECT_EQ(GuardSwapAll(), 1);
+    EXPECT_EQ(GuardSwapAll(0), 1);
     EXPECT_EQ(FakeChildOf(2), new2);
     EXPECT_EQ(FakeChildren().size(), 8u);  // one new Pyxen tried in each session
     EXPECT_EQ(FakeRunningIn(2), 1);

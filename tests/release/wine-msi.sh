@@ -157,7 +157,9 @@ Closed "$report" 1 "a rule added to pyxen.cfg"
 sleep 5
 gap=$(longest_gap "$WORK/closes.txt" "$swapped")
 echo "the swap: at most $gap ms between two sweeps (interval 2000 ms)"
-[ "$gap" -gt 0 ] && [ "$gap" -le 5000 ] || fail "the swap left $gap ms without a sweep"
+# The new Pyxen first sweeps one interval after it loaded; the old one sweeps until
+# just before then.
+[ "$gap" -gt 0 ] && [ "$gap" -le 3000 ] || fail "the swap left $gap ms without a sweep"
 grep -a -A2 ',0x40000014,' "$log" | sed 's/^[0-9a-f]*://' | tr '\n' ' ' |
     grep -qF 'L"11" trace:eventlog:ReportEventW L"C:\\Program Files\\Pyxen\\pyxen.cfg, games.txt, C:\\lab\\list.txt"' ||
     fail "the applied settings' entry does not give 11 rules from the three files"
