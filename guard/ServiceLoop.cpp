@@ -54,18 +54,6 @@ void TakeSessionChanges()
     }
 }
 
-// Milliseconds until the earlier of two deadlines (0 is none), INFINITE when neither.
-DWORD WaitTime(GuardTime first, GuardTime second, GuardTime now)
-{
-    GuardTime next = first == 0 ? second : second == 0 || first < second ? first : second;
-    if (next == 0)
-        return INFINITE;
-    if (next <= now)
-        return 0;
-    GuardTime wait = next - now;
-    return wait > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(wait);
-}
-
 }  // namespace
 
 void QueueSessionChange(DWORD type, SessionId session)
@@ -101,17 +89,16 @@ void RunGuardLoop(const LoopWatch* watch)
         int count = 0;
         handles[count++] = stopEvent;
         handles[count++] = changeEvent;
-        HANDLE watched = watch ? watch->Handle() : NULL;
-        int watchedAt = watched ? count : -1;
-        if (watched)
-            handles[count++] = watched;
+        int watchedAt = watch ? count : -1;
+        if (watch)
+            handles[count++] = watch->handle;
         ChildId children[guardMaxSessions];
         int childCount = GuardChildren(children, guardMaxSessions);
         for (int i = 0; i < childCount; ++i)
             handles[count++] = ChildHandle(children[i]);
 
-        GuardTime watchDeadline = watch ? watch->Deadline() : 0;
-        DWORD wait = WaitTime(GuardNextWake(), watchDeadline, GuardNow());
+        GuardTime next = GuardNextWake();
+        DWORD wait = next == 0 ? INFINITE : MillisecondsUntil(next);
         DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, wait);
         if (signalled == WAIT_OBJECT_0)
             break;
@@ -120,9 +107,7 @@ void RunGuardLoop(const LoopWatch* watch)
         if (signalled == WAIT_OBJECT_0 + 1)
             TakeSessionChanges();
         if (watchedAt >= 0 && signalled == WAIT_OBJECT_0 + watchedAt)
-            watch->Wake(true);
-        else if (watchDeadline && GuardNow() >= watchDeadline)
-            watch->Wake(false);
+            watch->Wake();
         GuardPoll();
     }
     GuardStop();

@@ -7,14 +7,11 @@
 #include <windows.h>
 
 // One more thing the loop waits for, besides the children, session changes and the stop:
-// the settings watch. Handle gives a handle to wait on too (a folder change notification)
-// or NULL; Deadline gives when to wake without it (0 for never). Wake runs on the loop's
-// thread when the handle is signalled (signalled true) or the deadline has come (false);
-// it may call GuardSwapAll and GuardReleaseHeld. Each is asked again after every wake.
+// the settings watch, which works on a thread of its own. Wake runs on the loop's thread
+// when the watch's handle is signalled; it may call GuardSwapAll and GuardReleaseHeld.
 struct LoopWatch {
-    HANDLE (*Handle)();
-    GuardTime (*Deadline)();
-    void (*Wake)(bool signalled);
+    HANDLE handle;
+    void (*Wake)();
 };
 
 // Makes what the control handler reaches; before the service accepts any control. False

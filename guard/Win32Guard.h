@@ -1,10 +1,21 @@
 #pragma once
 // What the Windows side of the guard shares between its files.
+#include "guard/GuardSystem.h"
+
 #include <windows.h>
 
 // The folder pyxen-guard.exe lies in, which holds pyxen.exe and pyxen.cfg; no trailing
 // backslash.
 const wchar_t* GuardFolder();
+
+// Milliseconds from now until at, for a wait: 0 once it has come.
+inline DWORD MillisecondsUntil(GuardTime at)
+{
+    GuardTime now = GuardNow();
+    if (at <= now)
+        return 0;
+    return at - now > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(at - now);
+}
 
 // A child's id is its process handle, so the service loop can wait on it.
 inline HANDLE ChildHandle(uintptr_t child) { return reinterpret_cast<HANDLE>(child); }

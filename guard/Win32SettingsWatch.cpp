@@ -17,14 +17,6 @@ HANDLE notification = INVALID_HANDLE_VALUE;
 HANDLE swapWanted;  // auto-reset: set by the watch's thread, taken by the loop
 volatile LONG appliedInterval = defaultInterval;  // of the settings last applied
 
-DWORD WaitUntil(GuardTime next)
-{
-    GuardTime now = GuardNow();
-    if (next <= now)
-        return 0;
-    return next - now > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(next - now);
-}
-
 DWORD WINAPI WatchThread(LPVOID)
 {
     // The full path names the file in the event log; the lists' paths stay as the
@@ -33,7 +25,7 @@ DWORD WINAPI WatchThread(LPVOID)
     DWORD length = GetFullPathNameA("pyxen.cfg", MAX_PATH, path, NULL);
     StartSettingsWatch(length > 0 && length < MAX_PATH ? path : "pyxen.cfg");
     for (;;) {
-        DWORD wait = WaitUntil(NextSettingsCheck());
+        DWORD wait = MillisecondsUntil(NextSettingsCheck());
         if (notification == INVALID_HANDLE_VALUE) {
             Sleep(wait);
         } else if (WaitForSingleObject(notification, wait) == WAIT_OBJECT_0) {
@@ -52,23 +44,12 @@ DWORD WINAPI WatchThread(LPVOID)
     }
 }
 
-HANDLE Handle()
+void Wake()
 {
-    return swapWanted;
+    GuardSwapAll(appliedInterval);
 }
 
-GuardTime Deadline()
-{
-    return 0;
-}
-
-void Wake(bool signalled)
-{
-    if (signalled)
-        GuardSwapAll(appliedInterval);
-}
-
-const LoopWatch loopWatch = {Handle, Deadline, Wake};
+LoopWatch loopWatch = {NULL, Wake};
 
 }  // namespace
 
@@ -86,5 +67,6 @@ const LoopWatch* StartWin32SettingsWatch()
     if (!thread)
         return NULL;
     CloseHandle(thread);
+    loopWatch.handle = swapWanted;
     return &loopWatch;
 }
