@@ -7,13 +7,67 @@
 #   wine prog.exe …            # runs one in the foreground; its exit status is the program's
 #   wine_restart               # Wine ended and started again, as by a reboot
 #
-# The first call boots a 32-bit template prefix once (about 15 s) under
-# PYXEN_WINE_TEMPLATE (default: ~/.cache/pyxen/wine-template); every test then gets a
-# cheap copy of it, so tests may run in parallel without seeing each other's windows.
+# PYXEN_WINE_ARCH names the programs' architecture: i686 (the default) runs in a 32-bit
+# prefix through Wine's 32-bit loader, x86_64 in a 64-bit prefix through wine64. A
+# machine whose kernel runs no 32-bit programs has only the second; wine_env_start then
+# ends an i686 script with status 77, which ctest counts as skipped.
+#
+# The first call boots a template prefix of that architecture once (about 15 s) under
+# PYXEN_WINE_TEMPLATE-ARCH (default: ~/.cache/pyxen/wine-template-ARCH); every test then
+# gets a cheap copy of it, so tests may run in parallel without seeing each other's
+# windows.
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win32
+
+# The exit status that tells ctest a test was skipped, not passed.
+pyxen_wine_skip=77
+
+# pyxen_wine_loader ARCH: Wine's loader for that architecture's programs.
+pyxen_wine_loader() {
+    case $1 in
+        i686) echo /usr/lib/wine/wine ;;
+        x86_64) echo /usr/lib/wine/wine64 ;;
+        *) return 1 ;;
+    esac
+}
+
+# wine_arch_runs ARCH: true when this machine is to run ARCH's programs under Wine: its
+# loader starts (asked, once, not guessed from the kernel's name) and PYXEN_WINE_ARCHS,
+# when set (e.g. "x86_64", as on a machine without 32-bit support), names it. Otherwise
+# wine_arch_why says why not.
+wine_arch_runs() {
+    local arch=$1 loader said
+    wine_arch_why=""
+    if ! loader=$(pyxen_wine_loader "$arch"); then
+        wine_arch_why="no such architecture"
+        return 1
+    fi
+    if [ -n "${PYXEN_WINE_ARCHS+set}" ] && [[ " ${PYXEN_WINE_ARCHS//,/ } " != *" $arch "* ]]; then
+        wine_arch_why="PYXEN_WINE_ARCHS=$PYXEN_WINE_ARCHS leaves it out"
+        return 1
+    fi
+    if ! said=$("$loader" --version 2>&1); then
+        said=$(printf '%s' "$said" | tail -n 1)
+        wine_arch_why="$loader --version failed: ${said##*: }"
+        return 1
+    fi
+    return 0
+}
+
+pyxen_wine_arch=${PYXEN_WINE_ARCH:-i686}
+if ! pyxen_wine_bin=$(pyxen_wine_loader "$pyxen_wine_arch"); then
+    echo "wine-env: PYXEN_WINE_ARCH=$pyxen_wine_arch is neither i686 nor x86_64" >&2
+    exit 1
+fi
+if [ "$pyxen_wine_arch" == x86_64 ]; then
+    export WINEARCH=win64
+    # wine64 starts other programs of the prefix (services, msiexec's helpers) through
+    # this; /usr/bin/wine would try the 32-bit loader first.
+    export WINELOADER=$pyxen_wine_bin
+else
+    export WINEARCH=win32
+fi
 
 # Code page 932 inside Wine, so Shift JIS titles and rules pass byte for byte. Set for
 # Wine alone. The name alone gives Wine its code page, but only an installed locale
@@ -22,7 +76,7 @@ export WINEARCH=win32
 # the locale is compiled once (pyxen_wine_locale) when the system has none.
 wine() {
     env ${pyxen_wine_locpath:+LOCPATH=$pyxen_wine_locpath} LC_ALL=ja_JP.UTF-8 \
-        /usr/bin/wine "$@"
+        "$pyxen_wine_bin" "$@"
 }
 
 pyxen_wine_locpath=""
@@ -48,13 +102,15 @@ pyxen_wine_xvfb=""
 pyxen_wine_prefix=""
 
 pyxen_wine_template() {
-    local template=${PYXEN_WINE_TEMPLATE:-$HOME/.cache/pyxen/wine-template}
+    local template=${PYXEN_WINE_TEMPLATE:-$HOME/.cache/pyxen/wine-template}-$pyxen_wine_arch
     mkdir -p "$(dirname "$template")"
     (
         flock 9
         if [ ! -f "$template/.ready" ]; then
             rm -rf "$template"
-            WINEPREFIX=$template wineboot -i >/dev/null 2>&1
+            # A 64-bit prefix on a machine without 32-bit support boots with errors
+            # about its 32-bit half, and works for 64-bit programs all the same.
+            WINEPREFIX=$template wine wineboot -i >/dev/null 2>&1
             # No window manager on Xvfb: unmanaged windows close without a 2 s stall.
             WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\X11 Driver' \
                 /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -74,6 +130,10 @@ wine_env_start() {
     local -
     set +e
     local work=$1
+    if ! wine_arch_runs "$pyxen_wine_arch"; then
+        echo "skipped: $pyxen_wine_arch programs do not run here: $wine_arch_why"
+        exit "$pyxen_wine_skip"
+    fi
     mkdir -p "$work"
     local template
     template=$(pyxen_wine_template) || return 1
