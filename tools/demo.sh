@@ -17,25 +17,36 @@ else
     "${sudo[@]}" dpkg --add-architecture i386
     "${sudo[@]}" apt-get update
     "${sudo[@]}" apt-get install -y --no-install-recommends cmake make g++ libgtest-dev \
-        libbenchmark-dev g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb locales
+        libbenchmark-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 \
+        wine64 xvfb locales
+fi
+
+# The reference build where this machine runs 32-bit programs, the x64 build elsewhere.
+source tests/wine/wine-env.sh
+if wine_arch_runs i686; then
+    arch=i686 target=windows windows=$build/windows
+    echo "== the 32-bit (i686) pyxen.exe"
+else
+    echo "== the 64-bit (x86_64) pyxen.exe: the 32-bit one can't run here: $wine_arch_why"
+    arch=x86_64 target=windows-x64 windows=$build/windows-x64
+    export PYXEN_WINE_ARCH=$arch
+    source tests/wine/wine-env.sh
 fi
 
 echo "== building pyxen.exe (log: $build/demo-build.log)"
 mkdir -p "$build"
 # Only the Windows tree is needed here; tools/test.sh builds the rest in the same tree.
-if ! { cmake -S . -B "$build" && cmake --build "$build" --target windows -j2; } \
+if ! { cmake -S . -B "$build" && cmake --build "$build" --target "$target" -j2; } \
     > "$build/demo-build.log" 2>&1; then
     tail -n 30 "$build/demo-build.log"
     echo "build failed" >&2
     exit 1
 fi
-windows=$build/windows
 pyxen=$windows/host/pyxen.exe
 testwin=$windows/tests/testwin/testwin.exe
 probe=$windows/tests/wine/probe.exe
 
-echo "== starting a virtual display and Wine"
-source tests/wine/wine-env.sh
+echo "== starting a virtual display and Wine ($arch)"
 scratch=$(mktemp -d /tmp/pyxen-demo.XXXXXX)
 wine_env_start "$scratch/env"
 # wine-env's own clean-up ends every process started here; then the scratch files go.

@@ -1,13 +1,14 @@
 #!/bin/bash
 # Installs on a Debian machine what building and testing Pyxen needs: the native
-# compilers and test libraries, the i686 MinGW-w64 cross compiler, 32-bit Wine and a
-# virtual display. A machine that has everything already is left alone: no apt at all.
+# compilers and test libraries, the i686 and x86_64 MinGW-w64 cross compilers, 32- and
+# 64-bit Wine and a virtual display. wine32 installs even where the kernel runs no
+# 32-bit programs; the tests then leave the i686 build out. A machine that has everything already is left alone: no apt at all.
 set -euo pipefail
 
 packages=(
     cmake make g++ python3
     libgtest-dev libbenchmark-dev
-    g++-mingw-w64-i686-posix
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine32:i386 wine64
     xvfb xauth locales
     clang

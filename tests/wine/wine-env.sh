@@ -49,7 +49,12 @@ wine_arch_runs() {
     fi
     if ! said=$("$loader" --version 2>&1); then
         said=$(printf '%s' "$said" | tail -n 1)
-        wine_arch_why="$loader --version failed: ${said##*: }"
+        said=${said##*: }
+        if [ "$said" == "Exec format error" ]; then
+            wine_arch_why="this machine's kernel runs no 32-bit programs ($loader: $said)"
+        else
+            wine_arch_why="$loader --version failed: $said"
+        fi
         return 1
     fi
     return 0
