@@ -8,8 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
-cmake --preset native
-cmake --build --preset native
 
 # Asked in a subshell: wine-env's settings are each test's own.
 archs=$(
@@ -27,6 +25,9 @@ archs=$(
     echo "$line"
 )
 echo "$archs"
+
+cmake --preset native
+cmake --build --preset native
 
 # The line goes again right before ctest's summary, where a reader of the end looks.
 set +e
