@@ -138,7 +138,8 @@ BOOL CALLBACK FloorEnumProc(HWND window, LPARAM)
 
 double Seconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER frequency)
 {
-    return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+    return static_cast<double>(end.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
 }
 
 double Median(std::vector<double> values)

@@ -159,6 +159,9 @@ void ListWindows()
         named += entry.rulesMatching.empty() || entry.exempt ? 0 : 1;
     Print(Say(Message::WindowsHeading, static_cast<int>(listed.size()), named));
     for (const ListedWindow& entry : listed) {
+        // Windows keeps window handles within 32 bits, so that 32- and 64-bit programs
+        // can hand them to each other: the low half is the whole handle, and both builds
+        // print it as every 32-bit tool shows it.
         unsigned long handle = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(entry.window));
         Print(Format("  0x%08lX \"%s\": ", handle, entry.title.c_str()));
         if (entry.rulesMatching.empty())
