@@ -5,41 +5,26 @@
 # service's Pyxen closing windows and coming back when ended, the service stopped, and
 # an uninstall that removes it and keeps the edits. Under the guard, edits of the
 # settings and of a list on a "share" are in force without a restart, and an edit that
-# leaves no rule is refused. Prints how long each step took.
+# leaves no rule is refused. Prints how long each step took. The architecture's own
+# package: the x64 one installs into C:\Program Files\Pyxen as well.
 source "$(dirname "$0")/../wine/test-lib.sh"
-msi=$PYXEN_WINDOWS_DIR/release/pyxen-$PYXEN_VERSION.msi
+platform=$(release_platform "$PYXEN_WINE_ARCH")
+msi=$PYXEN_WINDOWS_DIR/release/pyxen-$PYXEN_VERSION-$platform.msi
 e2e_start
 cd "$WORK"
 # The next release: the same package one patch version higher.
 IFS=. read -r major minor patch <<< "$PYXEN_VERSION"
 next=$major.$minor.$((patch + 1))
-nextMsi=$WORK/pyxen-$next.msi
+nextMsi=$WORK/pyxen-$next-$platform.msi
 bash "$here/../../tools/release/make-release.sh" "$PYXEN_WINDOWS_DIR" "$WORK" "$next" \
-    > /dev/null || fail "cannot build version $next"
-# Wine's service manager loses a service created while it runs, until Wine restarts, so
-# starting it at install fails; this copy only stops it (2, 32) and removes it (128).
-msibuild "$nextMsi" -q "UPDATE \`ServiceControl\` SET \`Event\` = 162"
+    "$PYXEN_WINE_ARCH" > /dev/null || fail "cannot build version $next"
+msi_unstarted "$nextMsi"
 folder=$WINEPREFIX/drive_c/Program\ Files/Pyxen
 
 # Wine puts an all-users shortcut in the user's own Startup folder (the tables that
 # Windows follows are checked in files.sh).
 Shortcut() {
     find "$WINEPREFIX/drive_c" -ipath '*/Startup/Pyxen.lnk'
-}
-# Installed PACKAGE: the version Windows lists for that package's product, if any.
-Installed() {
-    local code
-    code=$(msiinfo export "$1" Property | tr -d '\r' | awk '$1 == "ProductCode" { print $2 }')
-    wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" \
-        /v DisplayVersion 2>/dev/null | tr -d '\r' | awk '$1 == "DisplayVersion" { print $3 }'
-}
-# Msiexec WHAT ARGS...: msiexec without a user interface, timed.
-Msiexec() {
-    local what=$1 start
-    start=$(date +%s%N)
-    shift
-    wine msiexec "$@" /qn || fail "the $what failed"
-    echo "$what took $(( ($(date +%s%N) - start) / 1000000 )) ms"
 }
 Programs() {
     ls "$folder"/*.exe 2>/dev/null | wc -l
@@ -50,9 +35,9 @@ EventSource() {
         /v TypesSupported 2>/dev/null | tr -d '\r' | awk '$1 == "TypesSupported" { print $3 }'
 }
 
-Msiexec install /i "$(winpath "$msi")" PYXENSTART=logon
+msi_timed install /i "$(winpath "$msi")" PYXENSTART=logon
 expect_eq "installed: version, programs, shortcut, service" \
-    "$(Installed "$msi") $(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
+    "$(msi_installed "$msi") $(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
     "$PYXEN_VERSION 2 1 none"
 
 # From a folder without settings: Pyxen finds its own only if the shortcut starts it
@@ -71,9 +56,9 @@ done
 printf 'Edited rule\r\n' >> "$folder/pyxen.cfg"
 printf 'Edited list\r\n' >> "$folder/games.txt"
 cp "$folder/pyxen.cfg" "$folder/games.txt" "$WORK/"
-Msiexec upgrade /i "$(winpath "$nextMsi")"
+msi_timed upgrade /i "$(winpath "$nextMsi")"
 expect_eq "upgraded to the guard: old version, new version, programs, shortcut" \
-    "$(Installed "$msi")|$(Installed "$nextMsi") $(Programs) $(Shortcut | wc -l)" "|$next 3 0"
+    "$(msi_installed "$msi")|$(msi_installed "$nextMsi") $(Programs) $(Shortcut | wc -l)" "|$next 3 0"
 for file in pyxen.cfg games.txt; do
     cmp -s "$folder/$file" "$WORK/$file" || fail "the upgrade did not keep the edited $file"
 done
@@ -187,9 +172,9 @@ settings applied, guard stopped" "$(Entries 0x40000001) $(Entries 0x4000000a) \
 $(Entries 0x4000000b) $(Entries 0x80000015) $(Entries 0x40000014) $(Entries 0x40000002)" \
     "1 1 2 1 2 1"
 
-Msiexec uninstall /x "$(winpath "$nextMsi")"
+msi_timed uninstall /x "$(winpath "$nextMsi")"
 expect_eq "uninstalled: version, programs, shortcut, service" \
-    "$(Installed "$nextMsi")|$(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
+    "$(msi_installed "$nextMsi")|$(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
     "|0 0 none"
 expect_eq "the event source is removed with the guard" "$(EventSource)" ""
 for file in pyxen.cfg games.txt; do

@@ -1,24 +1,33 @@
 #!/bin/bash
-# Makes the release files from a built Windows tree:
-#   pyxen-VERSION.msi  per-machine package for labs (Group Policy, Intune, msiexec /qn)
-#   pyxen-VERSION.zip  the same files for one PC, with the readmes for Notepad
+# Makes the release files of one architecture from its built Windows tree:
+#   pyxen-VERSION-PLATFORM.msi  per-machine package for labs (Group Policy, Intune, msiexec /qn)
+#   pyxen-VERSION-PLATFORM.zip  the same files for one PC, with the readmes for Notepad
+# PLATFORM is x86 (32-bit Windows) or x64 (64-bit Windows, Windows 11 on Arm too).
 #
-#   make-release.sh WINDOWS_BUILD_DIR OUTPUT_DIR VERSION
+#   make-release.sh WINDOWS_BUILD_DIR OUTPUT_DIR VERSION ARCH
 #
 # VERSION is the project's version (the build target passes it); a test passes a
-# higher one to build an upgrade.
+# higher one to build an upgrade. ARCH is the tree's processor, i686 or x86_64 (x86
+# and x64 are taken too).
 set -euo pipefail
 
-if [ $# -ne 3 ]; then
-    echo "usage: $0 WINDOWS_BUILD_DIR OUTPUT_DIR VERSION" >&2
+Usage() {
+    echo "usage: $0 WINDOWS_BUILD_DIR OUTPUT_DIR VERSION i686|x86_64" >&2
     exit 2
-fi
+}
+[ $# -eq 4 ] || Usage
 build=$(realpath "$1")
 out=$(realpath -m "$2")
 version=$3
+# win64: the component attribute that makes a component 64-bit.
+case $4 in
+    i686 | x86) platform=x86 template=Intel win64=0 ;;
+    x86_64 | x64) platform=x64 template=x64 win64=256 ;;
+    *) Usage ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-name=pyxen-$version
+name=pyxen-$version-$platform
 
 for tool in wixl msibuild msiinfo zip iconv; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: run tools/setup.sh" >&2; exit 1; }
@@ -37,10 +46,10 @@ cp "$build/host/pyxen.exe" "$build/tools/pyxen-check/pyxen-check.exe" \
 for file in pyxen.cfg games.txt; do
     WithCrLf "$repo/examples/$file" > "$stage/$file"
 done
-WithCrLf "$here/readme.en.txt" | sed "s/@VERSION@/$version/" > "$stage/readme.txt"
+WithCrLf "$here/readme.en.txt" | sed "s/@VERSION@/$version/g" > "$stage/readme.txt"
 # CP932 rather than SHIFT_JIS: Windows' code page has characters (NEC and IBM
 # extensions, the wave dash as Windows maps it) that plain Shift JIS lacks.
-WithCrLf "$here/readme.ja.txt" | sed "s/@VERSION@/$version/" | iconv -f UTF-8 -t CP932 > "$stage/readme-ja.txt"
+WithCrLf "$here/readme.ja.txt" | sed "s/@VERSION@/$version/g" | iconv -f UTF-8 -t CP932 > "$stage/readme-ja.txt"
 
 msi=$out/$name.msi
 zipFile=$out/$name.zip
@@ -52,8 +61,8 @@ rm -f "$msi" "$zipFile"
 # still install, minus that attribute: any word on stderr fails the build.
 cp "$build/host/pyxen.ico" "$stage/"
 log=$out/wixl.log
-if ! (cd "$stage" && wixl -a x86 -D "Version=$version" -o "$msi" "$here/pyxen.wxs") \
-        2>"$log" || [ -s "$log" ]; then
+if ! (cd "$stage" && wixl -a "$platform" -D "Version=$version" -D "Arch=$platform" \
+        -o "$msi" "$here/pyxen.wxs") 2>"$log" || [ -s "$log" ]; then
     cat "$log" >&2
     echo "wixl failed or warned" >&2
     rm -f "$msi"
@@ -61,37 +70,105 @@ if ! (cd "$stage" && wixl -a x86 -D "Version=$version" -o "$msi" "$here/pyxen.wx
 fi
 rm -f "$stage/pyxen.ico" "$log"
 
-# What wixl 0.101 cannot express. Permanent (0x10) keeps the settings on uninstall and
-# through the old product's removal in a major upgrade; NeverOverwrite (0x80) skips
-# them when a pyxen.cfg or games.txt is already there, edited or not.
-msibuild "$msi" -q "UPDATE \`Component\` SET \`Attributes\` = 144
+Sql() {
+    msibuild "$msi" -q "$1"
+}
+
+# What wixl 0.101 cannot express. Every attribute set here keeps the component's 64-bit
+# bit. Permanent (0x10) keeps the settings on uninstall and through the old product's
+# removal in a major upgrade; NeverOverwrite (0x80) skips them when a pyxen.cfg or
+# games.txt is already there, edited or not.
+Sql "UPDATE \`Component\` SET \`Attributes\` = $((0x90 + win64))
     WHERE \`Component\` = 'SettingsFile' OR \`Component\` = 'ProgramListFile'"
 # The two ways Pyxen runs: the guard service unless PYXENSTART=logon, then the Startup
 # shortcut. Transitive (0x40): a reinstall with the other choice swaps them. Windows
 # removes a component at uninstall whatever its condition says; Wine leaves one whose
 # condition is false then, so an uninstall makes both true.
-msibuild "$msi" -q "UPDATE \`Component\` SET
-    \`Condition\` = 'PYXENSTART <> \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = 64
+Sql "UPDATE \`Component\` SET
+    \`Condition\` = 'PYXENSTART <> \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = $((0x40 + win64))
     WHERE \`Component\` = 'GuardService'"
-msibuild "$msi" -q "UPDATE \`Component\` SET
-    \`Condition\` = 'PYXENSTART = \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = 68
+Sql "UPDATE \`Component\` SET
+    \`Condition\` = 'PYXENSTART = \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = $((0x44 + win64))
     WHERE \`Component\` = 'StartupShortcut'"
-# wixl writes a boot-start driver's numbers, and exits 0, when it misses an attribute:
-# the service must be its own process (16), start automatically (2), and report a failed
-# start normally (1).
-row=$(msiinfo export "$msi" ServiceInstall | tr -d '\r' | tail -n +4 |
-    awk -F '\t' '$2 == "PyxenGuard" { print $4 "|" $5 "|" $6 "|" $9 "|" $3 }')
-if [ "$row" != "16|2|1||Pyxen Guard" ]; then
-    echo "the ServiceInstall row is wrong: $row" >&2
+# The guard's event source goes with the guard: "-" as the name, with no value, deletes
+# the key and all in it when the component is removed, which wixl can't express.
+Sql "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
+    VALUES ('GuardEventSource', 2, 'SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen', '-', 'GuardService')"
+
+# The upgrade finds the same version too (256, 512: both ends of the range included),
+# so that the x64 package replaces the x86 one of its own version instead of settling
+# beside it with the same service. wixl ignores IncludeMaximum, and the attributes are
+# part of the Upgrade table's key, which SQL may not change: the table is rewritten.
+idt=$out/$name.idt
+rm -rf "$idt" && mkdir "$idt"
+msiinfo export "$msi" Upgrade | tr -d '\r' |
+    awk -F '\t' -v OFS='\t' 'NR > 3 && $7 == "WIX_UPGRADE_DETECTED" { $5 = $5 + 768 }
+        { printf "%s\r\n", $0 }' > "$idt/Upgrade.idt"
+msibuild "$msi" -i "$idt/Upgrade.idt"
+rm -rf "$idt"
+
+# The packages of the two architectures keep apart through each other's pyxen.exe
+# component (PyxenExe in pyxen.wxs), found in Windows Installer's records: a
+# CompLocator row with no Signature row gives the folder that holds the component's
+# key file. The component is the program's, not a settings one: it goes when its
+# product does, the settings components stay for good.
+Sql "CREATE TABLE \`CompLocator\` (\`Signature_\` CHAR(72) NOT NULL,
+    \`ComponentId\` CHAR(38) NOT NULL, \`Type\` SHORT PRIMARY KEY \`Signature_\`)"
+Sequenced() {
+    Sql "INSERT INTO \`$1\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('$2', '$3', $4)"
+}
+Sequenced InstallUISequence AppSearch "" 50
+Sequenced InstallExecuteSequence AppSearch "" 50
+if [ "$platform" == x64 ]; then
+    # Replacing the x86 package, which keeps its settings in Program Files (x86)\Pyxen:
+    # its removal (RemoveExistingProducts, before anything of this package is
+    # installed) leaves them there, and MoveFiles copies pyxen.cfg and the lists beside
+    # it into this package's folder before InstallFiles. The example settings must then
+    # stay out: NeverOverwrite is decided while costing, before the copy, and by the
+    # rules for files without a version a copy (created after its last change) counts
+    # as unedited and would be replaced. So the settings components are not installed
+    # at all then; the copies, like the settings of every version, belong to no one.
+    Sql "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`)
+        VALUES ('X86Program', '{65D9785E-B0BD-405B-A306-F50578FCDECA}', 1)"
+    Sql "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('PYXENX86DIR', 'X86Program')"
+    Sql "UPDATE \`Component\` SET \`Condition\` = 'NOT PYXENX86DIR'
+        WHERE \`Component\` = 'SettingsFile' OR \`Component\` = 'ProgramListFile'"
+    # Nothing to copy when both were installed into the same folder (INSTALLDIR given
+    # for both): the settings are already there. INSTALLDIR is known after CostFinalize.
+    Sql "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`)
+        VALUES ('PyxenSettingsFrom', 51, 'PYXENSETTINGSFROM', '[PYXENX86DIR]')"
+    Sequenced InstallExecuteSequence PyxenSettingsFrom \
+        "PYXENX86DIR AND NOT (PYXENX86DIR ~= INSTALLDIR)" 1001
+    Sql "CREATE TABLE \`MoveFile\` (\`FileKey\` CHAR(72) NOT NULL, \`Component_\` CHAR(72) NOT NULL,
+        \`SourceName\` CHAR(255) LOCALIZABLE, \`DestName\` CHAR(255) LOCALIZABLE,
+        \`SourceFolder\` CHAR(72), \`DestFolder\` CHAR(72) NOT NULL, \`Options\` SHORT NOT NULL
+        PRIMARY KEY \`FileKey\`)"
+    # Copied, not moved: the old folder keeps them should this install roll back. A
+    # READ line names its list relative to the folder, so every .txt goes with pyxen.cfg.
+    for copy in "SettingsCopy pyxen.cfg" "ListsCopy *.txt"; do
+        read -r key files <<< "$copy"
+        Sql "INSERT INTO \`MoveFile\` (\`FileKey\`, \`Component_\`, \`SourceName\`, \`SourceFolder\`,
+            \`DestFolder\`, \`Options\`) VALUES ('$key', 'PyxenExe', '$files', 'PYXENSETTINGSFROM', 'INSTALLDIR', 0)"
+    done
+    Sequenced InstallExecuteSequence MoveFiles "" 3800
+else
+    # The x86 package is refused where the x64 one is installed: it would replace it,
+    # and then run under emulation (Windows on Arm) or from a second folder, with the
+    # example settings. Its own removal (Installed) must still work.
+    Sql "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`)
+        VALUES ('X64Program', '{BF06656A-55F5-4A36-9834-C01BF91E58C1}', 1)"
+    Sql "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('PYXENX64DIR', 'X64Program')"
+    Sql "INSERT INTO \`LaunchCondition\` (\`Condition\`, \`Description\`)
+        VALUES ('Installed OR NOT PYXENX64DIR', 'The 64-bit Pyxen is installed on this PC (in [PYXENX64DIR]): use pyxen-$version-x64.msi, or remove the 64-bit Pyxen first.')"
+fi
+
+# wixl writes the summary's language list as 1033, ignoring Package/@Languages silently.
+msibuild "$msi" -s "Pyxen $version" Pyxen "$template;1041"
+
+if ! bash "$here/check-msi.sh" "$msi"; then
     rm -f "$msi"
     exit 1
 fi
-# The guard's event source goes with the guard: "-" as the name, with no value, deletes
-# the key and all in it when the component is removed, which wixl can't express.
-msibuild "$msi" -q "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
-    VALUES ('GuardEventSource', 2, 'SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen', '-', 'GuardService')"
-# wixl writes the summary's language list as 1033, ignoring Package/@Languages silently.
-msibuild "$msi" -s "Pyxen $version" Pyxen "Intel;1041"
 
 (cd "$out" && zip -q -X -r "$zipFile" "$name")
 rm -rf "$stage"
