@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks what pyxen.exe carries: CheckPyxenExe.py PYXEN_EXE VERSION"""
+"""Checks what pyxen.exe carries: CheckPyxenExe.py PYXEN_EXE VERSION ARCH"""
 import sys
 
 from PeFile import ReadPe
@@ -7,14 +7,15 @@ from ResourceChecks import CheckAll
 
 
 def Main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: CheckPyxenExe.py PYXEN_EXE VERSION")
+    if len(sys.argv) != 4:
+        sys.exit("usage: CheckPyxenExe.py PYXEN_EXE VERSION ARCH")
     with open(sys.argv[1], "rb") as file:
         image = file.read()
-    problems = CheckAll(image, sys.argv[2])
-    print(f"{sys.argv[1]}: {len(image)} bytes")
+    problems = CheckAll(image, sys.argv[2], sys.argv[3])
+    print(f"{sys.argv[1]}: {len(image)} bytes, for {sys.argv[3]}")
     if not problems:
-        print("imports: " + ", ".join(entry.name for entry in ReadPe(image).imports))
+        print("imports: " + ", ".join(f"{entry.name} ({len(entry.functions)} functions)"
+                                      for entry in ReadPe(image).imports))
         print("icon 101, version block 041104B0 and manifest as expected")
         return 0
     for problem in problems:

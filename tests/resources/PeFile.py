@@ -1,4 +1,5 @@
-"""A small reader of 32-bit PE files: headers, imported DLLs and the resource tree.
+"""A small reader of PE files, 32-bit (PE32) and 64-bit (PE32+): headers, imported DLLs
+with their functions, and the resource tree.
 
 Every item keeps the file offset it was read from, so that a test can damage a copy
 of the file on purpose and see the checks notice.
@@ -12,6 +13,12 @@ RT_GROUP_ICON = 14
 RT_VERSION = 16
 RT_MANIFEST = 24
 
+PE32 = 0x10B
+PE32_PLUS = 0x20B
+# An import lookup table's entries: their format, and the bit that marks an import by
+# number rather than by name.
+THUNKS = {PE32: ("<I", 1 << 31), PE32_PLUS: ("<Q", 1 << 63)}
+
 
 class PeError(Exception):
     pass
@@ -21,6 +28,8 @@ class PeError(Exception):
 class Import:
     name: str
     offset: int  # of the DLL name's first byte
+    lookup: int = 0  # offset of the import lookup table's first entry
+    functions: list = field(default_factory=list)  # names; a number for one by number
 
 
 @dataclass
@@ -40,6 +49,10 @@ class Resource:
 @dataclass
 class PeFile:
     machine: int = 0
+    machineOffset: int = 0
+    magic: int = 0
+    imageBase: int = 0
+    imageBaseOffset: int = 0
     subsystem: int = 0
     subsystemOffset: int = 0
     imports: list = field(default_factory=list)
@@ -65,16 +78,28 @@ def ReadPe(data):
         raise PeError("no PE signature")
     pe = PeFile()
     coff = peOffset + 4
+    pe.machineOffset = coff
     pe.machine, sectionCount = Unpack("<HH", data, coff)
     (optionalSize,) = Unpack("<H", data, coff + 16)
     optional = coff + 20
-    (magic,) = Unpack("<H", data, optional)
-    if magic != 0x10B:
-        raise PeError(f"not a 32-bit image (optional header magic {magic:#x})")
+    (pe.magic,) = Unpack("<H", data, optional)
+    # PE32+ widens the image base to 8 bytes and drops BaseOfData, which leaves the
+    # fields from the alignments to the subsystem where PE32 has them; the stack and
+    # heap sizes widen too, moving the data directories 16 bytes on.
+    if pe.magic == PE32:
+        pe.imageBaseOffset = optional + 28
+        (pe.imageBase,) = Unpack("<I", data, pe.imageBaseOffset)
+        directoriesAt = optional + 96
+    elif pe.magic == PE32_PLUS:
+        pe.imageBaseOffset = optional + 24
+        (pe.imageBase,) = Unpack("<Q", data, pe.imageBaseOffset)
+        directoriesAt = optional + 112
+    else:
+        raise PeError(f"optional header magic {pe.magic:#x}, neither PE32 nor PE32+")
     pe.subsystemOffset = optional + 68
     (pe.subsystem,) = Unpack("<H", data, pe.subsystemOffset)
-    (directoryCount,) = Unpack("<I", data, optional + 92)
-    directories = [Unpack("<II", data, optional + 96 + 8 * i)
+    (directoryCount,) = Unpack("<I", data, directoriesAt - 4)
+    directories = [Unpack("<II", data, directoriesAt + 8 * i)
                    for i in range(min(directoryCount, 16))]
 
     sections = []
@@ -89,10 +114,6 @@ def ReadPe(data):
                 return raw + rva - start
         raise PeError(f"address {rva:#x} lies in no section")
 
-    def CString(offset):
-        end = data.index(b"\0", offset)
-        return data[offset:end].decode("latin-1")
-
     if len(directories) > 1 and directories[1][0]:
         at = FileOffset(directories[1][0])
         while True:
@@ -100,13 +121,37 @@ def ReadPe(data):
             if lookup == 0 and nameRva == 0 and thunks == 0:
                 break
             nameOffset = FileOffset(nameRva)
-            pe.imports.append(Import(CString(nameOffset), nameOffset))
+            # The lookup table, or where a linker wrote none, the address table, which
+            # holds the same entries until the loader fills it in.
+            entry = Import(CString(data, nameOffset), nameOffset, FileOffset(lookup or thunks))
+            ReadFunctions(data, entry, THUNKS[pe.magic], FileOffset)
+            pe.imports.append(entry)
             at += 20
 
     if len(directories) > 2 and directories[2][0]:
         root = FileOffset(directories[2][0])
         ReadResourceTree(data, root, FileOffset, pe.resources)
     return pe
+
+
+def ReadFunctions(data, entry, thunk, FileOffset):
+    format, byNumber = thunk
+    at = entry.lookup
+    while True:
+        (value,) = Unpack(format, data, at)
+        if value == 0:
+            return
+        if value & byNumber:
+            entry.functions.append(value & 0xFFFF)
+        else:
+            # The address of a hint (two bytes) followed by the name.
+            entry.functions.append(CString(data, FileOffset(value) + 2))
+        at += struct.calcsize(format)
+
+
+def CString(data, offset):
+    end = data.index(b"\0", offset)
+    return data[offset:end].decode("latin-1")
 
 
 def ReadResourceTree(data, root, FileOffset, resources):

@@ -1,4 +1,5 @@
-"""What pyxen.exe and pyxen-guard.exe must carry, checked from outside the file.
+"""What pyxen.exe, pyxen-guard.exe and pyxen-check.exe must carry, checked from outside
+the file, for the build (i686 or x86_64) each comes from.
 
 Each check takes the file's bytes (and what PeFile read from them) and returns a list
 of problems in words; an empty list means the check passed.
@@ -7,15 +8,32 @@ import re
 import struct
 import xml.etree.ElementTree as ElementTree
 
-from PeFile import (RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE, RT_VERSION, PeError,
-                    ReadPe)
+from PeFile import (PE32, PE32_PLUS, RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE,
+                    RT_VERSION, PeError, ReadPe)
 
 IMAGE_FILE_MACHINE_I386 = 0x14C
+IMAGE_FILE_MACHINE_AMD64 = 0x8664
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+IMAGE_SUBSYSTEM_WINDOWS_CUI = 3
+SUBSYSTEMS = {IMAGE_SUBSYSTEM_WINDOWS_GUI: "the Windows GUI (2)",
+              IMAGE_SUBSYSTEM_WINDOWS_CUI: "the console (3)"}
 LANGUAGE_JAPANESE = 0x411
 PROGRAM_ICON = 101
 ABSENT_CLASS_ICON = 32512
+# pyxen.exe and pyxen-guard.exe are about 30 and 80 KB in either build.
 SIZE_LIMIT = 100 * 1024
+# pyxen-check.exe carries the C++ library's strings and containers, about 260 KB
+# (x86_64) and 340 KB (i686); iostreams would take it far past this.
+CHECKER_SIZE_LIMIT = 512 * 1024
+
+# What the programs of each build are: processor, optional header, and the words for both.
+ARCHITECTURES = {
+    "i686": (IMAGE_FILE_MACHINE_I386, PE32, "i386 with PE32"),
+    "x86_64": (IMAGE_FILE_MACHINE_AMD64, PE32_PLUS, "AMD64 with PE32+"),
+}
+# Wine keeps the heap below 4 GB, so under Wine only a 64-bit image based above it makes
+# a pointer cut to 32 bits fault at once, where the tests see it.
+FOUR_GB = 1 << 32
 
 # DLLs every Windows installation has; anything else (the MinGW runtime DLLs above
 # all) would have to be shipped beside pyxen.exe.
@@ -35,22 +53,30 @@ SUPPORTED_OS = {
 }
 
 
-def CheckHeaders(image, pe):
+def CheckHeaders(image, pe, arch, subsystem=IMAGE_SUBSYSTEM_WINDOWS_GUI, sizeLimit=SIZE_LIMIT):
     problems = []
-    if pe.machine != IMAGE_FILE_MACHINE_I386:
-        problems.append(f"machine {pe.machine:#x}, not i386")
-    if pe.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
-        problems.append(f"subsystem {pe.subsystem}, not the Windows GUI (2)")
-    if len(image) >= SIZE_LIMIT:
-        problems.append(f"size {len(image)} bytes, not under {SIZE_LIMIT}")
+    machine, magic, words = ARCHITECTURES[arch]
+    if (pe.machine, pe.magic) != (machine, magic):
+        problems.append(f"machine {pe.machine:#x} with optional header {pe.magic:#x}, "
+                        f"not {words} for {arch}")
+    elif magic == PE32_PLUS and pe.imageBase < FOUR_GB:
+        problems.append(f"image base {pe.imageBase:#x} below 4 GB")
+    if pe.subsystem != subsystem:
+        problems.append(f"subsystem {pe.subsystem}, not {SUBSYSTEMS[subsystem]}")
+    if len(image) >= sizeLimit:
+        problems.append(f"size {len(image)} bytes, not under {sizeLimit}")
     return problems
 
 
 def CheckImports(image, pe):
     if not pe.imports:
         return ["imports no DLL at all: not a linked Win32 program"]
-    return [f"imports {entry.name}, which is not a Windows system DLL"
-            for entry in pe.imports if entry.name.lower() not in SYSTEM_DLLS]
+    problems = [f"imports {entry.name}, which is not a Windows system DLL"
+                for entry in pe.imports if entry.name.lower() not in SYSTEM_DLLS]
+    # A system DLL's numbering of its functions is its own and changes between versions.
+    return problems + [f"imports function {function} of {entry.name} by number"
+                       for entry in pe.imports for function in entry.functions
+                       if isinstance(function, int)]
 
 
 def DecodeIcon(image):
@@ -242,18 +268,23 @@ def CheckManifest(image, pe):
     return CheckManifestText(manifests[0].Data(image))
 
 
-def CheckAll(image, version):
-    """Every problem found in the file, each prefixed by the check that found it."""
+def CheckProgram(image, checks):
+    """Every problem the checks find in the file, each prefixed by the check's name."""
     try:
         pe = ReadPe(image)
     except (PeError, ValueError) as error:
         return [f"file: {error}"]
-    problems = []
-    for name, check in (("headers", CheckHeaders), ("imports", CheckImports),
-                        ("icon", CheckIcon), ("manifest", CheckManifest)):
-        problems += [f"{name}: {p}" for p in check(image, pe)]
-    problems += [f"version: {p}" for p in CheckVersion(image, pe, version)]
-    return problems
+    return [f"{name}: {p}" for name, check in checks for p in check(image, pe)]
+
+
+def CheckAll(image, version, arch):
+    """What pyxen.exe must carry."""
+    return CheckProgram(image, (
+        ("headers", lambda image, pe: CheckHeaders(image, pe, arch)),
+        ("imports", CheckImports),
+        ("icon", CheckIcon),
+        ("manifest", CheckManifest),
+        ("version", lambda image, pe: CheckVersion(image, pe, version))))
 
 
 def ReadMessageTable(data):
@@ -296,14 +327,19 @@ def CheckMessageTable(image, pe, messageFile):
     return problems
 
 
-def CheckGuard(image, messageFile):
-    """What pyxen-guard.exe must carry: a GUI-subsystem i386 program under the size
-    limit, system DLLs only, and the event log's message table."""
-    try:
-        pe = ReadPe(image)
-    except (PeError, ValueError) as error:
-        return [f"file: {error}"]
-    problems = []
-    for name, check in (("headers", CheckHeaders), ("imports", CheckImports)):
-        problems += [f"{name}: {p}" for p in check(image, pe)]
-    return problems + [f"messages: {p}" for p in CheckMessageTable(image, pe, messageFile)]
+def CheckGuard(image, messageFile, arch):
+    """What pyxen-guard.exe must carry: a GUI-subsystem program of its build under the
+    size limit, system DLLs only, and the event log's message table."""
+    return CheckProgram(image, (
+        ("headers", lambda image, pe: CheckHeaders(image, pe, arch)),
+        ("imports", CheckImports),
+        ("messages", lambda image, pe: CheckMessageTable(image, pe, messageFile))))
+
+
+def CheckChecker(image, arch):
+    """What pyxen-check.exe must carry: a console program of its build that runs from
+    where it lies, with system DLLs only."""
+    return CheckProgram(image, (
+        ("headers", lambda image, pe: CheckHeaders(image, pe, arch, IMAGE_SUBSYSTEM_WINDOWS_CUI,
+                                                   CHECKER_SIZE_LIMIT)),
+        ("imports", CheckImports)))

@@ -1,21 +1,24 @@
 #!/usr/bin/env python3
-"""Damages copies of the real pyxen.exe and pyxen-guard.exe in one place each and
-expects the checks to name exactly that damage: a check that passes a broken file
-would hide a fault.
+"""Damages copies of the real pyxen.exe, pyxen-guard.exe and pyxen-check.exe of one
+build in one place each and expects the checks to name exactly that damage: a check
+that passes a broken file would hide a fault.
 
-    TestResourceChecks.py PYXEN_EXE VERSION PYXEN_GUARD_EXE MESSAGE_FILE
+    TestResourceChecks.py ARCH VERSION PYXEN_EXE PYXEN_GUARD_EXE PYXEN_CHECK_EXE MESSAGE_FILE
 """
 import re
 import struct
 import sys
 import unittest
 
-from PeFile import RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE, RT_VERSION, ReadPe
-from ResourceChecks import CheckAll, CheckGuard, CheckManifestText
+from PeFile import (PE32_PLUS, RT_GROUP_ICON, RT_ICON, RT_MANIFEST, RT_MESSAGETABLE, RT_VERSION,
+                    ReadPe)
+from ResourceChecks import ARCHITECTURES, CheckAll, CheckChecker, CheckGuard, CheckManifestText
 
-exePath = None
+arch = None
 version = None
+exePath = None
 guardPath = None
+checkerPath = None
 messageFile = None
 
 
@@ -36,7 +39,7 @@ class Damage(unittest.TestCase):
         struct.pack_into(format, self.image, offset, *values)
 
     def AssertOnlyProblems(self, *prefixes, version=None):
-        problems = CheckAll(bytes(self.image), version or globals()["version"])
+        problems = CheckAll(bytes(self.image), version or globals()["version"], arch)
         self.assertTrue(problems, "the damage went unnoticed")
         for problem in problems:
             self.assertTrue(problem.startswith(prefixes), problem)
@@ -44,7 +47,7 @@ class Damage(unittest.TestCase):
 
 class HeaderAndImportChecks(Damage):
     def test_the_real_file_passes(self):
-        self.assertEqual(CheckAll(self.original, version), [])
+        self.assertEqual(CheckAll(self.original, version, arch), [])
 
     def test_console_subsystem_is_noticed(self):
         self.Write(self.pe.subsystemOffset, "<H", 3)
@@ -55,6 +58,24 @@ class HeaderAndImportChecks(Damage):
         fake = (b"libgcc" + b"_" * 32)[:len(entry.name) - 4] + b".dll"
         self.image[entry.offset:entry.offset + len(fake)] = fake
         self.AssertOnlyProblems("imports: imports libgcc")
+
+    def test_a_function_imported_by_number_is_noticed(self):
+        entry = self.pe.imports[0]
+        # An import lookup entry as each build's format has it: by number, function 7.
+        format, byNumber = {"i686": ("<I", 1 << 31), "x86_64": ("<Q", 1 << 63)}[arch]
+        self.Write(entry.lookup, format, byNumber | 7)
+        self.AssertOnlyProblems(f"imports: imports function 7 of {entry.name} by number")
+
+    def test_a_machine_of_the_other_build_is_noticed(self):
+        other = next(a for a in ARCHITECTURES if a != arch)
+        self.Write(self.pe.machineOffset, "<H", ARCHITECTURES[other][0])
+        self.AssertOnlyProblems("headers: machine")
+
+    def test_a_64_bit_image_based_below_4_gb_is_noticed(self):
+        if self.pe.magic != PE32_PLUS:
+            self.skipTest("a 32-bit image lies below 4 GB by its format")
+        self.Write(self.pe.imageBaseOffset, "<Q", 0x400000)
+        self.AssertOnlyProblems("headers: image base 0x400000 below 4 GB")
 
     def test_a_file_over_the_size_limit_is_noticed(self):
         self.image += bytes(100 * 1024)
@@ -76,7 +97,7 @@ class IconChecks(Damage):
 
     def test_icon_32512_is_noticed(self):
         self.Write(self.Resource(RT_GROUP_ICON).nameEntry, "<I", 32512)
-        problems = CheckAll(bytes(self.image), version)
+        problems = CheckAll(bytes(self.image), version, arch)
         self.assertTrue(any("icon 32512 is present" in p for p in problems), problems)
 
     def test_a_transparent_pixel_on_a_diagonal_is_noticed(self):
@@ -176,7 +197,7 @@ class MessageTableChecks(unittest.TestCase):
         self.image = bytearray(self.original)
 
     def Problems(self):
-        return CheckGuard(bytes(self.image), self.messages)
+        return CheckGuard(bytes(self.image), self.messages, arch)
 
     def test_the_real_file_passes(self):
         self.assertEqual(self.Problems(), [])
@@ -194,9 +215,38 @@ class MessageTableChecks(unittest.TestCase):
                                            for i in (0x40000001, 0x40000002)])
 
 
+class ArchitectureChecks(unittest.TestCase):
+    """Each program against the build it comes from: one of the other build in its place,
+    as a packaging mix-up would put it, is noticed."""
+    @classmethod
+    def setUpClass(cls):
+        with open(messageFile, encoding="utf-8") as file:
+            messages = file.read()
+        cls.programs = []
+        for path, check in ((exePath, lambda image, arch: CheckAll(image, version, arch)),
+                            (guardPath, lambda image, arch: CheckGuard(image, messages, arch)),
+                            (checkerPath, CheckChecker)):
+            with open(path, "rb") as file:
+                cls.programs.append((path, check, file.read()))
+
+    def test_the_real_checker_passes(self):
+        path, check, image = self.programs[2]
+        self.assertEqual(check(image, arch), [])
+
+    def test_a_program_of_the_other_build_is_noticed(self):
+        for path, check, image in self.programs:
+            for other in ARCHITECTURES.keys() - {arch}:
+                with self.subTest(program=path, checkedFor=other):
+                    problems = check(image, other)
+                    self.assertEqual(len(problems), 1, problems)
+                    self.assertRegex(problems[0], f"^headers: machine .* for {other}$")
+
+
 if __name__ == "__main__":
-    if len(sys.argv) < 5:
-        sys.exit("usage: TestResourceChecks.py PYXEN_EXE VERSION PYXEN_GUARD_EXE MESSAGE_FILE "
-                 "[unittest options]")
-    exePath, version, guardPath, messageFile = sys.argv[1:5]
-    unittest.main(argv=[sys.argv[0]] + sys.argv[5:], verbosity=1)
+    if len(sys.argv) < 7:
+        sys.exit("usage: TestResourceChecks.py ARCH VERSION PYXEN_EXE PYXEN_GUARD_EXE "
+                 "PYXEN_CHECK_EXE MESSAGE_FILE [unittest options]")
+    arch, version, exePath, guardPath, checkerPath, messageFile = sys.argv[1:7]
+    if arch not in ARCHITECTURES:
+        sys.exit(f"unknown architecture {arch}: not one of {', '.join(ARCHITECTURES)}")
+    unittest.main(argv=[sys.argv[0]] + sys.argv[7:], verbosity=1)
