@@ -172,40 +172,27 @@ longest_gap() {
         BEGIN { last = from; gap = 0 } END { print gap }' "$1"
 }
 
-# The release packages (tests/release).
+# release_platform ARCH: the release packages' name for it (tests/release).
+release_platform() { case $1 in i686) echo x86 ;; x86_64) echo x64 ;; *) return 1 ;; esac; }
 
-# release_platform ARCH: the release files' name for an architecture: pyxen-VERSION-x64.msi
-# holds the x86_64 programs, pyxen-VERSION-x86.msi the i686 ones.
-release_platform() {
-    case $1 in
-        i686) echo x86 ;;
-        x86_64) echo x64 ;;
-        *) return 1 ;;
-    esac
-}
-
-# msi_installed PACKAGE: the version Windows lists for that package's product, if any.
-# A 64-bit prefix lists an x86 package's product in the registry's 32-bit view.
+# msi_installed PACKAGE: the version Windows lists for the package's product, if any (a
+# 64-bit prefix lists an x86 package's in the registry's 32-bit view).
 msi_installed() {
     local code view=()
     code=$(msiinfo export "$1" Property | tr -d '\r' | awk '$1 == "ProductCode" { print $2 }')
-    if [ "$WINEARCH" == win64 ] && msiinfo suminfo "$1" | grep -q '^Template: Intel'; then
-        view=(/reg:32)
-    fi
+    [ "$WINEARCH" == win64 ] && msiinfo suminfo "$1" | grep -q '^Template: Intel' && view=(/reg:32)
     wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" \
-        /v DisplayVersion "${view[@]}" 2>/dev/null | tr -d '\r' |
-        awk '$1 == "DisplayVersion" { print $3 }'
+        /v DisplayVersion "${view[@]}" 2>/dev/null | tr -d '\r' | awk '$1 == "DisplayVersion" { print $3 }'
 }
 
-# msi_unstarted PACKAGE: the package made to install its service without starting it.
-# Wine's service manager loses a service created while it runs, until Wine restarts, so
-# starting it at install fails; the package then only stops it (2, 32) and removes it
-# (128).
+# msi_unstarted PACKAGE: Wine's service manager loses a service created while it runs,
+# until Wine restarts, so starting it at install fails: the package only stops it (2,
+# 32) and removes it (128).
 msi_unstarted() {
     msibuild "$1" -q "UPDATE \`ServiceControl\` SET \`Event\` = 162"
 }
 
-# msi_timed WHAT ARGS...: msiexec without a user interface, timed; failing fails the test.
+# msi_timed WHAT ARGS...: msiexec without a user interface, timed.
 msi_timed() {
     local what=$1 start
     start=$(date +%s%N)

@@ -124,10 +124,11 @@ if [ "$platform" == x64 ]; then
     # its removal (RemoveExistingProducts, before anything of this package is
     # installed) leaves them there, and MoveFiles copies pyxen.cfg and the lists beside
     # it into this package's folder before InstallFiles. The example settings must then
-    # stay out: NeverOverwrite is decided while costing, before the copy, and by the
-    # rules for files without a version a copy (created after its last change) counts
-    # as unedited and would be replaced. So the settings components are not installed
-    # at all then; the copies, like the settings of every version, belong to no one.
+    # stay out: NeverOverwrite looks for the file when the components' states are
+    # settled, before the copy, and by the rules for files without a version a copy
+    # (created after its last change) counts as unedited and would be replaced. So the
+    # settings components are not installed at all then; the copies belong to no
+    # component and stay when Pyxen is removed, as the settings always do.
     Sql "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`)
         VALUES ('X86Program', '{65D9785E-B0BD-405B-A306-F50578FCDECA}', 1)"
     Sql "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('PYXENX86DIR', 'X86Program')"
@@ -166,7 +167,7 @@ fi
 msibuild "$msi" -s "Pyxen $version" Pyxen "$template;1041"
 
 if ! bash "$here/check-msi.sh" "$msi"; then
-    rm -f "$msi"
+    rm -rf "$msi" "$stage"
     exit 1
 fi
 
