@@ -131,6 +131,7 @@ if [ "$platform" == x64 ]; then
     # component and stay when Pyxen is removed, as the settings always do.
     Sql "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`)
         VALUES ('X86Program', '{65D9785E-B0BD-405B-A306-F50578FCDECA}', 1)"
+    found=PYXENX86DIR
     Sql "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('PYXENX86DIR', 'X86Program')"
     Sql "UPDATE \`Component\` SET \`Condition\` = 'NOT PYXENX86DIR'
         WHERE \`Component\` = 'SettingsFile' OR \`Component\` = 'ProgramListFile'"
@@ -158,10 +159,18 @@ else
     # example settings. Its own removal (Installed) must still work.
     Sql "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`)
         VALUES ('X64Program', '{BF06656A-55F5-4A36-9834-C01BF91E58C1}', 1)"
+    found=PYXENX64DIR
     Sql "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('PYXENX64DIR', 'X64Program')"
     Sql "INSERT INTO \`LaunchCondition\` (\`Condition\`, \`Description\`)
         VALUES ('Installed OR NOT PYXENX64DIR', 'The 64-bit Pyxen is installed on this PC (in [PYXENX64DIR]): use pyxen-$version-x64.msi, or remove the 64-bit Pyxen first.')"
 fi
+
+# The search's result must reach the install's elevated side also when a user interface
+# found it first.
+secure=$(msiinfo export "$msi" Property | tr -d '\r' |
+    awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+Sql "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}$found'
+    WHERE \`Property\` = 'SecureCustomProperties'"
 
 # wixl writes the summary's language list as 1033, ignoring Package/@Languages silently.
 msibuild "$msi" -s "Pyxen $version" Pyxen "$template;1041"
