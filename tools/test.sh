@@ -17,7 +17,7 @@ archs=$(
         if wine_arch_runs "$arch"; then
             ran+=("$arch")
         else
-            leftOut+=("$arch ($wine_arch_why)")
+            leftOut+=("$arch, because $wine_arch_why")
         fi
     done
     line="Wine tests run for: ${ran[*]:-no architecture}"
