@@ -1,6 +1,6 @@
 // The guard's sessions and the Pyxen in each, on Windows. Each Pyxen is a SYSTEM process
-// in the user's session, with no privileges, in one job per session that ends it when
-// the guard's handle to the job closes, even if the guard itself dies.
+// in the user's session, with no privileges, in a job of its own that ends it when the
+// guard's handle to the job closes, even if the guard itself dies.
 #include "guard/Guard.h"
 #include "guard/GuardSystem.h"
 #include "guard/Win32Guard.h"
@@ -10,14 +10,18 @@
 namespace {
 
 wchar_t folder[MAX_PATH];
+HANDLE childEnded;
 
-struct SessionJob {
-    SessionId session;
+// All the guard holds for one Pyxen; a ChildId points at one. Each Pyxen has a job of its
+// own: a job holds the processes of one session only, and one per child is freed with
+// the child, so nothing is kept per session and no table fills up over weeks of logons.
+struct Child {
+    HANDLE process;
     HANDLE job;
+    HANDLE wait;  // the thread pool's wait for its end, which sets childEnded
 };
 
-SessionJob jobs[guardMaxSessions];
-int jobCount;
+Child* AsChild(ChildId child) { return reinterpret_cast<Child*>(child); }
 
 HANDLE NewJob()
 {
@@ -34,29 +38,23 @@ HANDLE NewJob()
     return job;
 }
 
-// A job holds the processes of one session only: it takes the session of the first
-// process put in it. A session id used again by a later logon keeps its job, unless the
-// job refuses the new process, when the session gets a fresh one.
-bool PutInJob(SessionId session, HANDLE process)
+VOID CALLBACK OnChildEnded(PVOID, BOOLEAN)
 {
-    SessionJob* entry = NULL;
-    for (int i = 0; i < jobCount; ++i)
-        if (jobs[i].session == session)
-            entry = &jobs[i];
-    if (!entry) {
-        if (jobCount == guardMaxSessions)
-            return false;
-        entry = &jobs[jobCount++];
-        *entry = SessionJob{session, NewJob()};
-    }
-    if (entry->job && AssignProcessToJobObject(entry->job, process))
-        return true;
-    // Closing the old job ends whatever is still in it: nothing of this session's
-    // earlier logon should run on.
-    if (entry->job)
-        CloseHandle(entry->job);
-    entry->job = NewJob();
-    return entry->job && AssignProcessToJobObject(entry->job, process);
+    SetEvent(childEnded);
+}
+
+// Frees what the guard holds for a child whose process has ended or never ran. The wait
+// goes first, and only once its callback is done, so that no callback runs on a handle
+// closed under it.
+void Free(Child* child)
+{
+    if (child->wait)
+        UnregisterWaitEx(child->wait, INVALID_HANDLE_VALUE);
+    if (child->job)
+        CloseHandle(child->job);
+    if (child->process)
+        CloseHandle(child->process);
+    HeapFree(GetProcessHeap(), 0, child);
 }
 
 // The guard's own token, copied without any privilege and moved into the session:
@@ -116,21 +114,42 @@ GuardTime GuardNow()
     return GetTickCount64();
 }
 
-int ListUserSessions(SessionId* sessions, int capacity)
+// The sessions with a logged-on user, at most capacity; listed is how many sessions
+// Windows lists at all.
+int UserSessions(SessionId* sessions, int capacity, DWORD& listed)
 {
     WTS_SESSION_INFOW* list = NULL;
-    DWORD count = 0;
-    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count))
+    listed = 0;
+    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
         return 0;
     int found = 0;
     wchar_t user[2];
-    for (DWORD i = 0; i < count && found < capacity; ++i) {
+    for (DWORD i = 0; i < listed && found < capacity; ++i) {
         bool inUse = list[i].State == WTSActive || list[i].State == WTSDisconnected;
         if (inUse && QueryText(list[i].SessionId, WTSUserName, user, 2))
             sessions[found++] = list[i].SessionId;
     }
     WTSFreeMemory(list);
     return found;
+}
+
+int ListUserSessions(SessionId* sessions, int capacity)
+{
+    DWORD listed = 0;
+    return UserSessions(sessions, capacity, listed);
+}
+
+// Windows always lists session 0, its services'; a list with no session at all comes from
+// a system that keeps none (Wine), where the console session is the one user's.
+bool SessionHasUser(SessionId session)
+{
+    static SessionId sessions[guardMaxSessions];
+    DWORD listed = 0;
+    int count = UserSessions(sessions, guardMaxSessions, listed);
+    for (int i = 0; i < count; ++i)
+        if (sessions[i] == session)
+            return true;
+    return listed == 0 && session == ActiveConsoleSession();
 }
 
 SessionId ActiveConsoleSession()
@@ -189,28 +208,35 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     CloseHandle(token);
     if (!started)
         return 0;
-    if (!PutInJob(session, process.hProcess)) {
+    Child* child =
+        static_cast<Child*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Child)));
+    bool held = child != NULL;
+    if (held) {
+        child->process = process.hProcess;
+        child->job = NewJob();
+        held = child->job && AssignProcessToJobObject(child->job, process.hProcess) &&
+               RegisterWaitForSingleObject(&child->wait, process.hProcess, OnChildEnded,
+                                           NULL, INFINITE,
+                                           WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD);
+    }
+    if (!held) {
         error = GetLastError();
         TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        if (child)
+            Free(child);
+        else
+            CloseHandle(process.hProcess);
         return 0;
     }
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
-    return reinterpret_cast<ChildId>(process.hProcess);
-}
-
-bool WaitPyxenReady(ChildId child, unsigned long ms)
-{
-    HANDLE process = ChildHandle(child);
-    return WaitForInputIdle(process, ms) == 0 &&
-           WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    return reinterpret_cast<ChildId>(child);
 }
 
 bool PyxenEnded(ChildId child, unsigned long& status)
 {
-    HANDLE process = ChildHandle(child);
+    HANDLE process = AsChild(child)->process;
     DWORD code = 0;
     if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code))
         return false;
@@ -220,12 +246,19 @@ bool PyxenEnded(ChildId child, unsigned long& status)
 
 void EndPyxen(ChildId child)
 {
-    HANDLE process = ChildHandle(child);
+    HANDLE process = AsChild(child)->process;
     // It keeps no state: ending it loses nothing. Waiting for the end means a Pyxen
     // that replaces it never sends requests beside it.
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process, 1);
         WaitForSingleObject(process, 5000);
     }
-    CloseHandle(process);
+    Free(AsChild(child));
+}
+
+HANDLE ChildEndedEvent()
+{
+    if (!childEnded)
+        childEnded = CreateEventW(NULL, FALSE, FALSE, NULL);
+    return childEnded;
 }

@@ -39,8 +39,78 @@ TEST_F(GuardTest, EverySessionWithAUserGetsOnePyxen)
     GuardLogoff(5);
     EXPECT_EQ(FakeRunningIn(5), 0);
     EXPECT_EQ(FakeRunningIn(2), 1);
+    FakeSetSessions({2, 7});
     GuardLogon(7);
     EXPECT_EQ(FakeRunningIn(7), 1);
+}
+
+TEST_F(GuardTest, ThousandsOfLogonsWithNewIdsLeaveNothingBehind)
+{
+    // Each logon gets a fresh id, as on Windows; every third session's end is seen only
+    // when its Pyxen ends, every fifth only by a reconciliation after lost notifications.
+    const SessionId first = 100, logons = 5000;
+    for (SessionId session = first; session < first + logons; ++session) {
+        FakeSetSessions({2, 5, session});
+        GuardLogon(session);
+        ASSERT_EQ(FakeRunningIn(session), 1) << session;
+        FakeSetSessions({2, 5});
+        if (session % 5 == 0) {
+            GuardReconcile();
+        } else if (session % 3 == 0) {
+            FakeEndChild(FakeChildOf(session), 1);
+            GuardPoll();
+        } else {
+            GuardLogoff(session);
+        }
+        ASSERT_EQ(FakeRunningIn(session), 0) << session;
+    }
+    EXPECT_EQ(FakeHeldChildren(), 2);
+    FakeSetSessions({2, 5, 7});
+    GuardLogon(7);
+    EXPECT_EQ(FakeRunningIn(7), 1);
+    EXPECT_EQ(FakeHeldChildren(), 3);
+    EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 2);
+    GuardStop();
+    EXPECT_EQ(FakeHeldChildren(), 0);
+}
+
+TEST_F(GuardTest, OnlySessionsWithAUserGetAPyxen)
+{
+    GuardLogon(3);  // a connect to the logon screen
+    EXPECT_EQ(FakeRunningIn(3), 0);
+    FakeSetSessions({2, 5, 3});
+    GuardLogon(3);  // the logon that follows
+    EXPECT_EQ(FakeRunningIn(3), 1);
+
+    // Notifications lost: 2 logged off, 8 logged on, 9 is only connected.
+    ChildId kept = FakeChildOf(5);
+    FakeSetSessions({5, 3, 8});
+    GuardReconcile();
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    EXPECT_EQ(FakeRunningIn(8), 1);
+    EXPECT_EQ(FakeRunningIn(9), 0);
+    EXPECT_EQ(FakeChildOf(5), kept);
+    EXPECT_EQ(FakeHeldChildren(), 3);
+}
+
+TEST_F(GuardTest, ASessionBeyondTheLimitIsReportedOnce)
+{
+    std::vector<SessionId> sessions;
+    for (SessionId session = 10; session < 10 + guardMaxSessions + 2; ++session)
+        sessions.push_back(session);
+    FakeSetSessions(sessions);
+    for (SessionId session : sessions)
+        GuardLogon(session);
+    int limits = 0;
+    for (const FakeEvent& entry : FakeEvents())
+        limits += entry.event == GuardEvent::SessionLimit;
+    EXPECT_EQ(limits, 1);
+    EXPECT_EQ(FakeHeldChildren(), guardMaxSessions);
+    SessionId last = sessions.back();
+    EXPECT_EQ(FakeRunningIn(last), 0);
+    GuardLogoff(10);
+    GuardLogon(last);
+    EXPECT_EQ(FakeRunningIn(last), 1);
 }
 
 TEST_F(GuardTest, AnEmptySessionListMeansTheConsole)
@@ -128,42 +198,118 @@ TEST_F(GuardTest, AFailedStartIsReportedAndTriedAfterAPause)
     EXPECT_EQ(FakeRunningIn(2), 1);
 }
 
-TEST_F(GuardTest, ASwapStartsTheNewPyxenBeforeEndingTheOld)
+// The swap's entry, once written: its strings, or none.
+std::vector<std::wstring> SwapEntry()
 {
-    ChildId old2 = FakeChildOf(2);
+    for (const FakeEvent& entry : FakeEvents())
+        if (entry.event == GuardEvent::SettingsApplied)
+            return entry.strings;
+    return {};
+}
+
+// Runs the loop on the fake until nothing is due within ms: each wake when it comes.
+void RunLoop(GuardTime ms)
+{
+    GuardTime end = GuardNow() + ms;
+    for (GuardTime next = GuardNextWake(); next && next <= end; next = GuardNextWake()) {
+        if (next > GuardNow())
+            FakeAdvance(next - GuardNow());
+        GuardPoll();
+    }
+    FakeAdvance(end - GuardNow());
+}
+
+TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsAndIsReportedOnceDone)
+{
+    struct Case {
+        GuardTime interval;
+        GuardTime slowestLoad;
+        GuardTime startTime;  // of each process start, on the loop's thread
+    } cases[] = {{500, 300, 0}, {2000, 5000, 20}, {100, 0, 0}, {0, 40, 0}, {500, 300, 200}};
+    for (const Case& c : cases) {
+        FakeGuardReset();
+        std::vector<SessionId> sessions;
+        for (SessionId session = 1; session <= 50; ++session)
+            sessions.push_back(session);
+        FakeSetSessions(sessions);
+        FakeSetInterval(c.interval);
+        FakeSetStartTime(c.startTime);
+        GuardStart();
+        for (SessionId session : sessions)
+            FakeSetLoadTime(session, c.slowestLoad * session / 50);
+        RunLoop(10 * 1000);  // the first Pyxens sweep
+
+        GuardTime began = GuardNow();
+        GuardSwapAll(static_cast<long>(c.interval), L"11", L"pyxen.cfg");
+        EXPECT_TRUE(SwapEntry().empty());
+        RunLoop(60 * 1000);
+        EXPECT_EQ(FakeLongestOverlap(), 0u) << c.interval << " " << c.startTime;
+        EXPECT_EQ(SwapEntry(), (std::vector<std::wstring>{L"11", L"pyxen.cfg", L"50"}));
+        EXPECT_EQ(FakeHeldChildren(), 50);
+        for (SessionId session : sessions)
+            ASSERT_GE(FakeFindChild(FakeChildOf(session))->started, began) << session;
+    }
+}
+
+TEST_F(GuardTest, ASwapNeverHoldsUpTheLoopForMoreThanOneStart)
+{
+    FakeGuardReset();
+    std::vector<SessionId> sessions;
+    for (SessionId session = 1; session <= 50; ++session)
+        sessions.push_back(session);
+    FakeSetSessions(sessions);
+    GuardStart();
+    size_t before = FakeChildren().size();
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    EXPECT_EQ(FakeChildren().size(), before);  // nothing started on the watch's turn
+    GuardPoll();
+    EXPECT_EQ(FakeChildren().size(), before + 1);
+    EXPECT_EQ(GuardNextWake(), GuardNow());  // the next pass, after a look at the stop
+
+    // A logon and a restart between two starts are answered on the next pass.
+    FakeSetSessions({1, 2, 77});
+    GuardLogon(77);
+    EXPECT_EQ(FakeRunningIn(77), 1);
+    GuardStop();
+    EXPECT_EQ(FakeHeldChildren(), 0);
+    EXPECT_EQ(FakeStoppingReports(), 51);
+    EXPECT_EQ(FakeEvents().back().event, GuardEvent::GuardStopped);
+}
+
+TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
+{
     for (int end = 0; end <= quickEndsAllowed; ++end)
         RunThenEnd(5, 1000);
-    ASSERT_EQ(FakeRunningIn(5), 0);
+    ASSERT_EQ(FakeRunningIn(5), 0);  // held back: the swap releases it
+    ChildId old2 = FakeChildOf(2);
+    FakeEndAtStart(2, true, 3);
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    RunLoop(swapRetryMs - 1000);
+    EXPECT_EQ(FakeChildOf(2), old2);
+    EXPECT_EQ(FakeRunningIn(5), 1);
+    EXPECT_EQ(SwapEntry(), (std::vector<std::wstring>{L"3", L"pyxen.cfg", L"1"}));
+    size_t tried = FakeChildren().size();
+    RunLoop(3 * swapRetryMs);  // tried again each time, quietly
+    EXPECT_EQ(FakeChildren().size(), tried + 3);
+    int failures = 0;
+    for (const FakeEvent& entry : FakeEvents())
+        failures += entry.event == GuardEvent::SwapFailed;
+    EXPECT_EQ(failures, 1);
 
-    EXPECT_EQ(GuardSwapAll(2000), 1);
-    ChildId new2 = FakeChildOf(2);
-    EXPECT_TRUE(FakeFindChild(new2)->ready);
-    EXPECT_EQ(FakeRunningIn(5), 1);  // released from its pause
-    // The old one sweeps on until just before the new one's first sweep.
-    GuardTime swapped = GuardNow();
-    EXPECT_EQ(GuardNextWake(), swapped + 2000 - swapMarginMs);
-    FakeAdvance(2000 - swapMarginMs - 1);
-    GuardPoll();
-    EXPECT_FALSE(FakeFindChild(old2)->endedByGuard);
-    FakeAdvance(1);
-    GuardPoll();
+    FakeEndAtStart(2, false);
+    RunLoop(swapRetryMs);
+    EXPECT_NE(FakeChildOf(2), old2);
     EXPECT_TRUE(FakeFindChild(old2)->endedByGuard);
-    EXPECT_LT(FakeFindChild(new2)->startStep, FakeFindChild(old2)->endStep);
     EXPECT_EQ(FakeRunningIn(2), 1);
-
-    FakeEndAtStart(2, true);  // the new one loads nothing: the old one stays
-    EXPECT_EQ(GuardSwapAll(0), 1);
-    EXPECT_EQ(FakeChildOf(2), new2);
-    EXPECT_EQ(FakeChildren().size(), 8u);  // one new Pyxen tried in each session
-    EXPECT_EQ(FakeRunningIn(2), 1);
+    EXPECT_EQ(FakeLongestOverlap(), 0u);
 }
 
 TEST_F(GuardTest, StopEndsEveryPyxenAndIsReportedLast)
 {
-    ChildId children[8];
-    ASSERT_EQ(GuardChildren(children, 8), 2);
+    ASSERT_EQ(FakeHeldChildren(), 2);
     GuardStop();
     EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 0);
+    EXPECT_EQ(FakeHeldChildren(), 0);
     EXPECT_EQ(FakeEvents().back().event, GuardEvent::GuardStopped);
 }
 
