@@ -1,6 +1,6 @@
 // The guard's sessions and the Pyxen in each, on Windows. Each Pyxen is a SYSTEM process
-// in the user's session, with no privileges, in a job of its own that ends it when the
-// guard's handle to the job closes, even if the guard itself dies.
+// in the user's session with a cut-down token (TokenFor), in a job of its own that ends
+// it when the guard's handle to the job closes, even if the guard itself dies.
 #include "guard/Guard.h"
 #include "guard/GuardSystem.h"
 #include "guard/Win32Guard.h"
@@ -28,8 +28,14 @@ HANDLE NewJob()
     HANDLE job = CreateJobObjectW(NULL, NULL);
     if (!job)
         return NULL;
+    // It ends with the guard's handle to the job; it is the job's one process, so it can
+    // start none of its own (each Pyxen of a swap has its own job); and a crash ends it
+    // at once, with no error-reporting box on the user's desktop.
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
+                                              JOB_OBJECT_LIMIT_ACTIVE_PROCESS |
+                                              JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    limits.BasicLimitInformation.ActiveProcessLimit = 1;
     if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
                                  sizeof limits)) {
         CloseHandle(job);
@@ -57,24 +63,50 @@ void Free(Child* child)
     HeapFree(GetProcessHeap(), 0, child);
 }
 
-// The guard's own token, copied without any privilege and moved into the session:
-// Pyxen runs as SYSTEM, beyond the user's reach, and can do nothing but what every
-// process can.
+// The guard's own token, cut down to what a Pyxen needs, and moved into the session. It
+// stays SYSTEM: a standard user gets no right to end it, and the PC's account reads a
+// share. It keeps no privilege but change notification; Administrators is deny-only, so
+// the group opens nothing for it, and it runs at High integrity, not System: High
+// still reaches the windows of elevated programs, while a standard user's programs
+// (Medium) still can't send it window messages.
 HANDLE TokenFor(SessionId session, DWORD& error)
 {
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    SID_IDENTIFIER_AUTHORITY labelAuthority = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    PSID administrators = NULL, high = NULL;
     HANDLE own = NULL, copy = NULL, restricted = NULL;
     DWORD sessionId = session;
-    bool done = OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own) &&
-                DuplicateTokenEx(own, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation,
-                                 TokenPrimary, &copy) &&
-                CreateRestrictedToken(copy, DISABLE_MAX_PRIVILEGE, 0, NULL, 0, NULL, 0, NULL,
-                                      &restricted) &&
-                SetTokenInformation(restricted, TokenSessionId, &sessionId, sizeof sessionId);
+    bool done =
+        AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators) &&
+        AllocateAndInitializeSid(&labelAuthority, 1, SECURITY_MANDATORY_HIGH_RID, 0, 0, 0, 0, 0,
+                                 0, 0, &high) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own) &&
+        DuplicateTokenEx(own, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation, TokenPrimary,
+                         &copy);
+    if (done) {
+        // A restricted token has the type of the one it is made from: primary.
+        SID_AND_ATTRIBUTES denyOnly = {administrators, 0};
+        done = CreateRestrictedToken(copy, DISABLE_MAX_PRIVILEGE, 1, &denyOnly, 0, NULL, 0,
+                                     NULL, &restricted);
+    }
+    if (done) {
+        TOKEN_MANDATORY_LABEL label = {};
+        label.Label.Sid = high;
+        label.Label.Attributes = SE_GROUP_INTEGRITY;
+        done = SetTokenInformation(restricted, TokenIntegrityLevel, &label,
+                                   static_cast<DWORD>(sizeof label + GetLengthSid(high))) &&
+               SetTokenInformation(restricted, TokenSessionId, &sessionId, sizeof sessionId);
+    }
     error = done ? 0 : GetLastError();
     if (own)
         CloseHandle(own);
     if (copy)
         CloseHandle(copy);
+    if (administrators)
+        FreeSid(administrators);
+    if (high)
+        FreeSid(high);
     if (!done && restricted) {
         CloseHandle(restricted);
         restricted = NULL;
