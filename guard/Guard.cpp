@@ -140,11 +140,15 @@ bool Start(Guarded& slot)
     return false;
 }
 
-// The sessions with a user, into sessions (guardMaxSessions of them); with none listed,
+// Room for more sessions than are guarded, so that one beyond the limit is seen (and
+// reported), not cut off the list.
+const int listCapacity = 2 * guardMaxSessions;
+
+// The sessions with a user, into sessions (listCapacity of them); with none listed,
 // the console if it has one.
 int UserSessions(SessionId* sessions)
 {
-    int count = ListUserSessions(sessions, guardMaxSessions);
+    int count = ListUserSessions(sessions, listCapacity);
     SessionId console = ActiveConsoleSession();
     if (count == 0 && console != noSession && SessionHasUser(console))
         sessions[count++] = console;
@@ -290,10 +294,12 @@ void GuardLogoff(SessionId session)
 
 void GuardReconcile()
 {
-    SessionId sessions[guardMaxSessions];
+    static SessionId sessions[listCapacity];
     int count = UserSessions(sessions);
+    // A full list may have been cut short: only a session it holds is known to be there.
+    bool whole = count < listCapacity;
     for (Guarded& slot : guarded) {
-        if (!slot.used)
+        if (!slot.used || !whole)
             continue;
         bool listed = false;
         for (int i = 0; i < count && !listed; ++i)

@@ -48,8 +48,9 @@ void GuardLogoff(SessionId session);
 void GuardReconcile();
 
 // Looks at every child and the clock: a Pyxen that ended is started again, or held back
-// after repeated quick ends; a session whose pause is over gets a new one. The loop calls
-// this whenever a child's handle is signalled or GuardNextWake has come.
+// after repeated quick ends; a session whose pause is over gets a new one; a swap goes
+// one step further (GuardSwapAll). The loop calls this whenever a child has ended,
+// something else woke it, or GuardNextWake has come.
 void GuardPoll();
 
 // The earliest time GuardPoll has something to do without a child ending; 0 when none.

@@ -128,6 +128,14 @@ bool QueryText(SessionId session, WTS_INFO_CLASS what, wchar_t* text, int size)
     return found;
 }
 
+// A session counts once its user has logged on, while it is on a screen or disconnected.
+bool HasUser(const WTS_SESSION_INFOW& session)
+{
+    wchar_t user[2];
+    bool inUse = session.State == WTSActive || session.State == WTSDisconnected;
+    return inUse && QueryText(session.SessionId, WTSUserName, user, 2);
+}
+
 }  // namespace
 
 const wchar_t* GuardFolder()
@@ -146,42 +154,33 @@ GuardTime GuardNow()
     return GetTickCount64();
 }
 
-// The sessions with a logged-on user, at most capacity; listed is how many sessions
-// Windows lists at all.
-int UserSessions(SessionId* sessions, int capacity, DWORD& listed)
+int ListUserSessions(SessionId* sessions, int capacity)
 {
     WTS_SESSION_INFOW* list = NULL;
-    listed = 0;
+    DWORD listed = 0;
     if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
         return 0;
     int found = 0;
-    wchar_t user[2];
-    for (DWORD i = 0; i < listed && found < capacity; ++i) {
-        bool inUse = list[i].State == WTSActive || list[i].State == WTSDisconnected;
-        if (inUse && QueryText(list[i].SessionId, WTSUserName, user, 2))
+    for (DWORD i = 0; i < listed && found < capacity; ++i)
+        if (HasUser(list[i]))
             sessions[found++] = list[i].SessionId;
-    }
     WTSFreeMemory(list);
     return found;
-}
-
-int ListUserSessions(SessionId* sessions, int capacity)
-{
-    DWORD listed = 0;
-    return UserSessions(sessions, capacity, listed);
 }
 
 // Windows always lists session 0, its services'; a list with no session at all comes from
 // a system that keeps none (Wine), where the console session is the one user's.
 bool SessionHasUser(SessionId session)
 {
-    static SessionId sessions[guardMaxSessions];
+    WTS_SESSION_INFOW* list = NULL;
     DWORD listed = 0;
-    int count = UserSessions(sessions, guardMaxSessions, listed);
-    for (int i = 0; i < count; ++i)
-        if (sessions[i] == session)
-            return true;
-    return listed == 0 && session == ActiveConsoleSession();
+    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
+        return false;
+    bool found = false;
+    for (DWORD i = 0; i < listed && !found; ++i)
+        found = list[i].SessionId == session && HasUser(list[i]);
+    WTSFreeMemory(list);
+    return found || (listed == 0 && session == ActiveConsoleSession());
 }
 
 SessionId ActiveConsoleSession()
