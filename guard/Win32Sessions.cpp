@@ -65,10 +65,10 @@ void Free(Child* child)
 
 // The guard's own token, cut down to what a Pyxen needs, and moved into the session. It
 // stays SYSTEM: a standard user gets no right to end it, and the PC's account reads a
-// share. It keeps no privilege but change notification; Administrators is deny-only, so
-// the group opens nothing for it, and it runs at High integrity, not System: High
-// still reaches the windows of elevated programs, while a standard user's programs
-// (Medium) still can't send it window messages.
+// share. It keeps no privilege but SeChangeNotifyPrivilege, which every process has;
+// Administrators is deny-only, so the group opens nothing for it; and it runs at High
+// integrity, not System: High still reaches the windows of elevated programs, while a
+// standard user's programs (Medium) still can't send it window messages.
 HANDLE TokenFor(SessionId session, DWORD& error)
 {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
