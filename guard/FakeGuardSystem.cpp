@@ -9,6 +9,7 @@ struct FakeSession {
     unsigned long startError = 0;
     bool endAtStart = false;
     unsigned long endStatus = 0;
+    GuardTime loadTime = 0;
 };
 
 GuardTime now = 1000;
@@ -19,6 +20,9 @@ std::vector<FakeChild> children;
 std::map<std::string, FileStamp> stamps;
 std::vector<FakeEvent> events;
 long steps;
+GuardTime interval = 2000;
+GuardTime startTime;
+int stoppingReports;
 
 FakeChild* Find(ChildId child)
 {
@@ -50,6 +54,9 @@ void FakeGuardReset()
     stamps.clear();
     events.clear();
     steps = 0;
+    interval = 2000;
+    startTime = 0;
+    stoppingReports = 0;
 }
 
 void FakeAdvance(GuardTime ms) { now += ms; }
@@ -58,6 +65,29 @@ void FakeSetSessions(const std::vector<SessionId>& list) { sessions = list; }
 void FakeSetConsoleSession(SessionId session) { consoleSession = session; }
 void FakeSetUserName(SessionId session, const std::wstring& name) { sessionInfo[session].user = name; }
 void FakeFailStarts(SessionId session, unsigned long error) { sessionInfo[session].startError = error; }
+
+void FakeSetLoadTime(SessionId session, GuardTime ms) { sessionInfo[session].loadTime = ms; }
+void FakeSetInterval(GuardTime ms) { interval = ms; }
+void FakeSetStartTime(GuardTime ms) { startTime = ms; }
+
+GuardTime FakeLongestOverlap()
+{
+    GuardTime longest = 0;
+    for (const FakeChild& a : children)
+        for (const FakeChild& b : children) {
+            if (a.id >= b.id || a.session != b.session)
+                continue;
+            GuardTime from = a.firstSweep > b.firstSweep ? a.firstSweep : b.firstSweep;
+            GuardTime aEnd = a.running ? now : a.ended;
+            GuardTime bEnd = b.running ? now : b.ended;
+            GuardTime to = aEnd < bEnd ? aEnd : bEnd;
+            if (to > from && to - from > longest)
+                longest = to - from;
+        }
+    return longest;
+}
+
+int FakeStoppingReports() { return stoppingReports; }
 
 void FakeEndAtStart(SessionId session, bool endAtStart, unsigned long status)
 {
@@ -91,6 +121,14 @@ int FakeRunningIn(SessionId session)
     return running;
 }
 
+int FakeHeldChildren()
+{
+    int held = 0;
+    for (const FakeChild& child : children)
+        held += !child.freed;
+    return held;
+}
+
 void FakeSetStamp(const std::string& path, FileStamp stamp) { stamps[path] = stamp; }
 
 const std::vector<FakeEvent>& FakeEvents() { return events; }
@@ -110,6 +148,14 @@ int ListUserSessions(SessionId* list, int capacity)
 
 SessionId ActiveConsoleSession() { return consoleSession; }
 
+bool SessionHasUser(SessionId session)
+{
+    for (SessionId listed : sessions)
+        if (listed == session)
+            return true;
+    return sessions.empty() && session == consoleSession;
+}
+
 void SessionUserName(SessionId session, wchar_t* name, int size)
 {
     if (size <= 0)
@@ -127,20 +173,13 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
         return 0;
     }
     error = 0;
+    now += startTime;  // the process runs from the end of the call
     ChildId id = children.size() + 1;
-    children.push_back(FakeChild{id, session, now, true, false, false, 0, 0, ++steps, 0});
+    children.push_back(FakeChild{id, session, now, true, now + info.loadTime + interval, false,
+                                 0, 0, ++steps, 0, false});
     if (info.endAtStart)
         End(children.back(), info.endStatus, false);
     return id;
-}
-
-bool WaitPyxenReady(ChildId child, unsigned long)
-{
-    FakeChild* found = Find(child);
-    if (!found || !found->running)
-        return false;
-    found->ready = true;
-    return true;
 }
 
 bool PyxenEnded(ChildId child, unsigned long& status)
@@ -154,9 +193,13 @@ bool PyxenEnded(ChildId child, unsigned long& status)
 
 void EndPyxen(ChildId child)
 {
-    if (FakeChild* found = Find(child))
+    if (FakeChild* found = Find(child)) {
         End(*found, 1, true);
+        found->freed = true;
+    }
 }
+
+void ReportStopping() { ++stoppingReports; }
 
 FileStamp ReadFileStamp(const char* path)
 {

@@ -2,18 +2,34 @@
 
 namespace {
 
+// All zero when free, so that the table takes no room in pyxen-guard.exe.
 struct Guarded {
-    SessionId session = noSession;  // noSession: a free slot
+    bool used = false;
+    SessionId session = 0;
     ChildId child = 0;              // 0 while held back
-    ChildId retiring = 0;           // the Pyxen a swap replaced, until retireAt
     GuardTime started = 0;
     int quickEnds = 0;              // in a row
     GuardTime heldUntil = 0;        // 0 when not held back
     GuardTime lastHold = 0;         // the length of the last pause, for the next one
+    // A swap, in this session.
+    ChildId successor = 0;          // started, not yet sweeping
+    GuardTime successorStarted = 0;
+    GuardTime takeOverAt = 0;       // when child ends and successor takes its place
+    GuardTime swapAt = 0;           // when a successor is to be started; 0: none is
+    bool inSwap = false;            // not yet counted in the swap's entry
+    bool swapFailed = false;        // its one entry is written; retries are quiet
 };
 
 Guarded guarded[guardMaxSessions];
-GuardTime retireAt;  // 0 when no swap waits to end the Pyxens it replaced
+
+// The last swap, until its entry is written.
+struct {
+    bool open;
+    long interval;
+    const wchar_t* rules;
+    const wchar_t* files;
+    int took;
+} swap;
 
 // Decimal digits of value into text, which holds 24 characters.
 void Number(unsigned long long value, wchar_t* text)
@@ -45,21 +61,51 @@ void Report(GuardEvent event, const Guarded& slot, const wchar_t* extra1 = nullp
 Guarded* Find(SessionId session)
 {
     for (Guarded& slot : guarded)
-        if (slot.session == session)
+        if (slot.used && slot.session == session)
             return &slot;
     return nullptr;
 }
+
+Guarded* FindFree()
+{
+    for (Guarded& slot : guarded)
+        if (!slot.used)
+            return &slot;
+    return nullptr;
+}
+
+// A session beyond the table's size is reported once a run: a host that reaches it
+// needs a word, not a storm of them.
+bool limitReported;
 
 Guarded* Add(SessionId session)
 {
     if (Guarded* slot = Find(session))
         return slot;
-    Guarded* slot = Find(noSession);
+    Guarded* slot = FindFree();
     if (slot) {
         *slot = Guarded{};
+        slot->used = true;
         slot->session = session;
+    } else if (!limitReported) {
+        limitReported = true;
+        wchar_t limit[24];
+        Number(guardMaxSessions, limit);
+        Guarded refused;
+        refused.session = session;
+        Report(GuardEvent::SessionLimit, refused, limit);
     }
     return slot;
+}
+
+// Ends the session's Pyxens and frees its slot, with all the guard held for them.
+void Forget(Guarded& slot)
+{
+    if (slot.child)
+        EndPyxen(slot.child);
+    if (slot.successor)
+        EndPyxen(slot.successor);
+    slot = Guarded{};
 }
 
 void HoldBack(Guarded& slot, GuardTime now)
@@ -80,6 +126,11 @@ bool Start(Guarded& slot)
     slot.started = GuardNow();
     if (slot.child != 0) {
         slot.heldUntil = 0;
+        // It reads the settings as they are now: a swap has nothing left to do here.
+        if (slot.swapAt && !slot.successor) {
+            slot.swapAt = 0;
+            slot.inSwap = false;
+        }
         return true;
     }
     wchar_t code[24];
@@ -89,22 +140,26 @@ bool Start(Guarded& slot)
     return false;
 }
 
-// The session has a user: it is listed, or, when no session is listed, it is the console.
-bool HasUser(SessionId session)
+// Room for more sessions than are guarded, so that one beyond the limit is seen (and
+// reported), not cut off the list.
+const int listCapacity = 2 * guardMaxSessions;
+
+// The sessions with a user, into sessions (listCapacity of them); with none listed,
+// the console if it has one.
+int UserSessions(SessionId* sessions)
 {
-    SessionId sessions[guardMaxSessions];
-    int count = ListUserSessions(sessions, guardMaxSessions);
-    for (int i = 0; i < count; ++i)
-        if (sessions[i] == session)
-            return true;
-    return count == 0 && session == ActiveConsoleSession();
+    int count = ListUserSessions(sessions, listCapacity);
+    SessionId console = ActiveConsoleSession();
+    if (count == 0 && console != noSession && SessionHasUser(console))
+        sessions[count++] = console;
+    return count;
 }
 
 void Ended(Guarded& slot, unsigned long status, GuardTime now)
 {
     slot.child = 0;
-    if (!HasUser(slot.session)) {
-        slot.session = noSession;
+    if (!SessionHasUser(slot.session)) {
+        Forget(slot);
         return;
     }
     bool quick = now - slot.started < quickEndMs;
@@ -125,18 +180,77 @@ void Ended(Guarded& slot, unsigned long status, GuardTime now)
         Report(GuardEvent::PyxenRestarted, slot, code);
 }
 
-void Retire(Guarded& slot)
+// The slot's part in the swap is over: its successor took over, or failed.
+void LeaveSwap(Guarded& slot, bool took)
 {
-    if (slot.retiring)
-        EndPyxen(slot.retiring);
-    slot.retiring = 0;
+    if (slot.inSwap && took)
+        ++swap.took;
+    slot.inSwap = false;
 }
 
-void RetireAll()
+// The successor could not start (error) or ended early (status): the old Pyxen stays,
+// one entry is written, and another try comes later.
+void SwapFailed(Guarded& slot, GuardTime now, GuardEvent event, unsigned long code)
 {
-    for (Guarded& slot : guarded)
-        Retire(slot);
-    retireAt = 0;
+    if (!slot.swapFailed) {
+        slot.swapFailed = true;
+        wchar_t text[24];
+        wchar_t seconds[24];
+        Number(code, text);
+        Number(swapRetryMs / 1000, seconds);
+        Report(event, slot, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
+    }
+    slot.swapAt = now + swapRetryMs;
+    LeaveSwap(slot, false);
+}
+
+void StartSuccessor(Guarded& slot, GuardTime now)
+{
+    slot.swapAt = 0;
+    if (!slot.child) {  // ended meanwhile: whatever starts next reads the new settings
+        LeaveSwap(slot, false);
+        return;
+    }
+    // Taken before the start: the successor's timer is set later still.
+    GuardTime before = GuardNow();
+    unsigned long error = 0;
+    slot.successor = StartPyxen(slot.session, error);
+    if (!slot.successor) {
+        SwapFailed(slot, now, GuardEvent::PyxenStartFailed, error);
+        return;
+    }
+    GuardTime interval = swap.interval > 0 ? static_cast<GuardTime>(swap.interval) : 0;
+    slot.successorStarted = before;
+    slot.takeOverAt = before + (interval > swapMarginMs ? interval - swapMarginMs : 0);
+}
+
+// The old Pyxen ends (unless it has already) and the successor takes its place.
+void TakeOver(Guarded& slot)
+{
+    if (slot.child)
+        EndPyxen(slot.child);
+    slot.child = slot.successor;
+    slot.started = slot.successorStarted;
+    slot.successor = 0;
+    slot.takeOverAt = 0;
+    slot.quickEnds = 0;
+    slot.lastHold = 0;
+    slot.swapFailed = false;
+    LeaveSwap(slot, true);
+}
+
+// A successor that ended early fails; one whose time has come takes over.
+void PollSwap(Guarded& slot, GuardTime now)
+{
+    unsigned long status = 0;
+    if (slot.successor && PyxenEnded(slot.successor, status)) {
+        EndPyxen(slot.successor);
+        slot.successor = 0;
+        slot.takeOverAt = 0;
+        SwapFailed(slot, now, GuardEvent::SwapFailed, status);
+    } else if (slot.successor && now >= slot.takeOverAt) {
+        TakeOver(slot);
+    }
 }
 
 void StartIn(SessionId session)
@@ -152,15 +266,10 @@ void GuardStart()
 {
     for (Guarded& slot : guarded)
         slot = Guarded{};
-    retireAt = 0;
+    swap.open = false;
+    limitReported = false;
     ReportGuardEvent(GuardEvent::GuardStarted, nullptr, 0);
-    SessionId sessions[guardMaxSessions];
-    int count = ListUserSessions(sessions, guardMaxSessions);
-    for (int i = 0; i < count; ++i)
-        StartIn(sessions[i]);
-    SessionId console = ActiveConsoleSession();
-    if (count == 0 && console != noSession)
-        StartIn(console);
+    GuardReconcile();
 }
 
 void GuardLogon(SessionId session)
@@ -173,109 +282,140 @@ void GuardLogon(SessionId session)
             slot->lastHold = 0;
         }
     }
-    StartIn(session);
+    if (SessionHasUser(session))
+        StartIn(session);
 }
 
 void GuardLogoff(SessionId session)
 {
-    if (Guarded* slot = Find(session)) {
-        if (slot->child)
-            EndPyxen(slot->child);
-        Retire(*slot);
-        slot->session = noSession;
-        slot->child = 0;
+    if (Guarded* slot = Find(session))
+        Forget(*slot);
+}
+
+void GuardReconcile()
+{
+    static SessionId sessions[listCapacity];
+    int count = UserSessions(sessions);
+    // A full list may have been cut short: only a session it holds is known to be there.
+    bool whole = count < listCapacity;
+    for (Guarded& slot : guarded) {
+        if (!slot.used || !whole)
+            continue;
+        bool listed = false;
+        for (int i = 0; i < count && !listed; ++i)
+            listed = sessions[i] == slot.session;
+        if (!listed)
+            Forget(slot);
     }
+    for (int i = 0; i < count; ++i)
+        StartIn(sessions[i]);
 }
 
 void GuardPoll()
 {
     GuardTime now = GuardNow();
-    if (retireAt && now >= retireAt)
-        RetireAll();
     for (Guarded& slot : guarded) {
-        if (slot.session == noSession)
+        if (!slot.used)
             continue;
+        PollSwap(slot, now);
         unsigned long status = 0;
         if (slot.child && PyxenEnded(slot.child, status)) {
             EndPyxen(slot.child);
-            Ended(slot, status, now);
+            slot.child = 0;
+            // The successor is ready to take over: nothing else sweeps now.
+            if (slot.successor)
+                TakeOver(slot);
+            else
+                Ended(slot, status, now);
         } else if (!slot.child && slot.heldUntil && now >= slot.heldUntil) {
-            if (!HasUser(slot.session))
-                slot.session = noSession;
+            if (!SessionHasUser(slot.session))
+                Forget(slot);
             else if (Start(slot))
                 Report(GuardEvent::PyxenStarted, slot);
+        }
+    }
+    // One start a pass, after the takeovers that are due: a takeover waits for one
+    // start at most, and the successor it is for started no later than that start began.
+    for (Guarded& slot : guarded) {
+        if (slot.used && slot.swapAt && now >= slot.swapAt) {
+            StartSuccessor(slot, now);
+            break;
+        }
+    }
+    if (swap.open) {
+        bool done = true;
+        for (const Guarded& slot : guarded)
+            done = done && (!slot.used || !slot.inSwap);
+        if (done) {
+            swap.open = false;
+            wchar_t took[24];
+            Number(static_cast<unsigned long long>(swap.took), took);
+            const wchar_t* strings[] = {swap.rules, swap.files, took};
+            ReportGuardEvent(GuardEvent::SettingsApplied, strings, 3);
         }
     }
 }
 
 GuardTime GuardNextWake()
 {
-    GuardTime next = retireAt;
-    for (const Guarded& slot : guarded)
-        if (slot.session != noSession && !slot.child && slot.heldUntil &&
-            (next == 0 || slot.heldUntil < next))
-            next = slot.heldUntil;
+    GuardTime now = GuardNow();
+    GuardTime next = 0;
+    for (const Guarded& slot : guarded) {
+        if (!slot.used)
+            continue;
+        GuardTime at = 0;
+        if (!slot.child && slot.heldUntil)
+            at = slot.heldUntil;
+        if (slot.successor && (!at || slot.takeOverAt < at))
+            at = slot.takeOverAt;
+        if (slot.swapAt && (!at || slot.swapAt < at))
+            at = slot.swapAt;
+        if (at && (!next || at < next))
+            next = at;
+    }
+    // The swap's entry is written by the pass after its last session left it.
+    if (swap.open && !next)
+        next = now;
     return next;
 }
 
-int GuardChildren(ChildId* children, int capacity)
+void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files)
 {
-    int count = 0;
-    for (const Guarded& slot : guarded)
-        if (slot.session != noSession && slot.child && count < capacity)
-            children[count++] = slot.child;
-    return count;
-}
-
-int GuardSwapAll(long sweepInterval)
-{
-    // The old Pyxens of a swap still waiting go now: the ones replacing them are older
-    // than a moment and about to sweep.
-    RetireAll();
-    GuardTime firstReady = 0;
-    int swapped = 0;
+    GuardTime now = GuardNow();
+    swap.open = true;
+    swap.interval = sweepInterval;
+    swap.rules = rules;
+    swap.files = files;
+    swap.took = 0;
     for (Guarded& slot : guarded) {
-        if (slot.session == noSession || !slot.child)
+        if (!slot.used)
             continue;
-        unsigned long error = 0;
-        ChildId fresh = StartPyxen(slot.session, error);
-        if (!fresh) {
-            wchar_t code[24];
-            Number(error, code);
-            Report(GuardEvent::PyxenStartFailed, slot, code);
-            continue;
+        // A successor of the swap given up was started with the settings before these;
+        // it has not swept yet, so it ends and a new one follows.
+        if (slot.successor) {
+            EndPyxen(slot.successor);
+            slot.successor = 0;
+            slot.takeOverAt = 0;
         }
-        if (!WaitPyxenReady(fresh, pyxenReadyMs)) {
-            EndPyxen(fresh);
-            continue;
+        slot.swapFailed = false;
+        slot.inSwap = slot.child != 0;
+        slot.swapAt = slot.child ? now : 0;
+        if (!slot.child && slot.heldUntil) {
+            slot.quickEnds = 0;
+            slot.lastHold = 0;
+            slot.heldUntil = 0;
+            if (Start(slot)) {
+                Report(GuardEvent::PyxenStarted, slot);
+                ++swap.took;
+            }
         }
-        slot.retiring = slot.child;
-        slot.child = fresh;
-        slot.started = GuardNow();
-        if (!firstReady)
-            firstReady = slot.started;
-        slot.quickEnds = 0;
-        slot.lastHold = 0;
-        ++swapped;
     }
-    if (swapped) {
-        // A Pyxen's timer takes what it is given, so an interval below the margin, or none,
-        // sweeps at once.
-        GuardTime wait = sweepInterval > static_cast<long>(swapMarginMs)
-                             ? static_cast<GuardTime>(sweepInterval) - swapMarginMs
-                             : 0;
-        retireAt = firstReady + wait;
-        if (wait == 0)
-            RetireAll();
-    }
-    GuardReleaseHeld();
-    return swapped;
 }
 
 void GuardReleaseHeld()
 {
     for (Guarded& slot : guarded) {
-        if (slot.session == noSession || slot.child || !slot.heldUntil)
+        if (!slot.used || slot.child || !slot.heldUntil)
             continue;
         slot.quickEnds = 0;
         slot.lastHold = 0;
@@ -286,11 +426,14 @@ void GuardReleaseHeld()
 
 void GuardStop()
 {
-    RetireAll();
     for (Guarded& slot : guarded) {
-        if (slot.session != noSession && slot.child)
-            EndPyxen(slot.child);
-        slot = Guarded{};
+        if (!slot.used)
+            continue;
+        bool ending = slot.child || slot.successor;
+        Forget(slot);
+        if (ending)
+            ReportStopping();
     }
+    swap.open = false;
     ReportGuardEvent(GuardEvent::GuardStopped, nullptr, 0);
 }

@@ -5,9 +5,10 @@
 // GuardSystem.h, so the native tests run these decisions on the fake.
 #include "guard/GuardSystem.h"
 
-// The loop waits on every child, the stop event, the session-change event and one more
-// handle (the settings watch): at most 64 handles in all.
-const int guardMaxSessions = 60;
+// Sessions guarded at once. Logons over time have no limit: a session's slot is freed
+// when it ends. A Remote Desktop host runs a few hundred sessions at most; a session
+// beyond this gets no Pyxen, and the first one refused is reported (SessionLimit).
+const int guardMaxSessions = 1024;
 
 // A Pyxen that ends within this time of its start ended quickly: unreadable settings,
 // settings with no rule (its error box dismissed), or a broken pyxen.exe. A minute covers
@@ -26,49 +27,67 @@ const int quickEndsAllowed = 2;
 const GuardTime firstHoldMs = 2 * 60 * 1000;
 const GuardTime longestHoldMs = 60 * 60 * 1000;
 
-// How long a new Pyxen may take to load its settings before the swap gives up on it.
-const unsigned long pyxenReadyMs = 10 * 1000;
+// A session whose Pyxen with edited settings failed keeps its old one, and a new one is
+// tried this much later, and again, with one entry in all.
+const GuardTime swapRetryMs = 2 * 60 * 1000;
 
 // The service starts: one Pyxen in every session with a user, or in the console session
 // when the list is empty.
 void GuardStart();
 
-// A user logged on or connected to the session: it gets a Pyxen unless it has one.
+// A user logged on or connected to the session: it gets a Pyxen unless it has one, or
+// has no logged-on user (a connect to the logon screen; the logon that follows counts).
 void GuardLogon(SessionId session);
 
-// The session's user logged off: its Pyxen ends and the session is forgotten.
+// The session's user logged off, or the session ended: its Pyxens end and the session is
+// forgotten, with all the guard held for it. An id used again starts from nothing.
 void GuardLogoff(SessionId session);
 
+// After notifications were lost: every session with a user that has no Pyxen gets one,
+// and every guarded session that is gone, or has no user now, is forgotten as at logoff.
+void GuardReconcile();
+
 // Looks at every child and the clock: a Pyxen that ended is started again, or held back
-// after repeated quick ends; a session whose pause is over gets a new one. The loop calls
-// this whenever a child's handle is signalled or GuardNextWake has come.
+// after repeated quick ends; a session whose pause is over gets a new one; a swap goes
+// one step further (GuardSwapAll). The loop calls this whenever a child has ended,
+// something else woke it, or GuardNextWake has come.
 void GuardPoll();
 
 // The earliest time GuardPoll has something to do without a child ending; 0 when none.
 GuardTime GuardNextWake();
 
-// The running children, at most capacity of them; returns how many. The loop waits on
-// these.
-int GuardChildren(ChildId* children, int capacity);
-
-// A swap ends the old Pyxens this long before the new ones' first sweep: enough for a
-// timer started while the new one loaded, and for the loop's own wake-up.
+// A swap ends a session's old Pyxen this long before its successor's first sweep could
+// come: enough for the loop's own wake-up and for the old one's end. A takeover that
+// comes due while another session's successor starts waits for that start; it is late
+// enough to overlap only if that one start takes longer than an interval.
 const GuardTime swapMarginMs = 250;
 
 // For the settings watch, when edited settings load with at least one rule and sweep
-// every sweepInterval ms: every guarded session's Pyxen is replaced by a new one. In each
-// session the new Pyxen is started and waited for until it has loaded its settings
-// (WaitPyxenReady); its first sweep comes one interval after that. The old ones go on
-// sweeping until swapMarginMs before then, when GuardPoll ends them (GuardNextWake says
-// when): the sweeps go on with no gap much longer than an interval, and never two
-// Pyxens of one session sweep at once. A new one that ends or doesn't get ready is ended
-// and the old one kept. Held-back sessions are released too. Returns how many sessions
-// now run a Pyxen started by this call.
-int GuardSwapAll(long sweepInterval);
+// every sweepInterval ms: every guarded session's Pyxen is replaced by a new one, its
+// successor, without holding up the loop. GuardPoll starts one successor at a time, so
+// that a stop, a logon or a restart waits for one process start at most.
+//
+// A Pyxen sets its sweep timer once it has loaded its settings, and a timer's first tick
+// comes one interval after it is set: so no successor sweeps before its start plus one
+// interval, whatever its load time. The old one sweeps until swapMarginMs before then,
+// and is ended by GuardPoll (GuardNextWake says when) just before its successor takes
+// over: in no session do two Pyxens sweep at once, and the gap is about the load time.
+// Whether the successor has loaded is not waited for: WaitForInputIdle is documented for
+// a child to be talked to, not for one in another session, so what tells is only
+// whether it still runs when its turn comes.
+//
+// A successor that could not start or ended early is reported once (PyxenStartFailed or
+// SwapFailed); its session keeps its old Pyxen and is tried again every swapRetryMs.
+// Held-back sessions are released, as by GuardReleaseHeld. Once every session has taken
+// the new settings or failed, SettingsApplied is reported with rules, files and the
+// number of sessions that took them; rules and files must stay as they are until the
+// next call. A swap still under way is given up for the new one.
+void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files);
 
 // For the settings watch, when the settings changed (whether they load or not): every
 // held-back session gets a new Pyxen now, and its quick ends are forgotten.
 void GuardReleaseHeld();
 
-// The service stops: every Pyxen ends, then the stop is reported.
+// The service stops: every Pyxen ends, then the stop is reported. ReportStopping is called
+// after each session's Pyxens ended, so that the stop's progress can be shown.
 void GuardStop();

@@ -12,13 +12,19 @@ const SessionId noSession = 0xFFFFFFFFul;
 typedef uint64_t GuardTime;
 GuardTime GuardNow();
 
-// A pyxen.exe the guard started; 0 is none.
+// A pyxen.exe the guard started; 0 is none. What the guard holds for it (its handle,
+// its job, its wait) stays until EndPyxen, whether it still runs or not.
 typedef uintptr_t ChildId;
 
 // --- Sessions and the Pyxen in each ---------------------------------------------
 
 // The sessions that have a logged-on user, at most capacity of them; returns how many.
+// A session that is only connected (its logon screen) has no user yet.
 int ListUserSessions(SessionId* sessions, int capacity);
+
+// Whether the session has a logged-on user now: it is one ListUserSessions gives, or,
+// on a system that lists no session at all, it is the console session.
+bool SessionHasUser(SessionId session);
 
 // The session attached to the physical console, or noSession.
 SessionId ActiveConsoleSession();
@@ -31,14 +37,10 @@ void SessionUserName(SessionId session, wchar_t* name, int size);
 // pyxen.exe and its settings. Returns 0 and the Windows error in error when it can't.
 ChildId StartPyxen(SessionId session, unsigned long& error);
 
-// Waits at most ms until the child has loaded its settings and waits for input (its
-// message loop runs). False when it ended or did not get there in time.
-bool WaitPyxenReady(ChildId child, unsigned long ms);
-
 // True once the child has ended; its exit status is then in status.
 bool PyxenEnded(ChildId child, unsigned long& status);
 
-// Ends the child if it still runs, and forgets it.
+// Ends the child if it still runs, and frees all the guard holds for it.
 void EndPyxen(ChildId child);
 
 // --- The files the settings use -------------------------------------------------
@@ -65,8 +67,13 @@ enum class GuardEvent {
     PyxenRestarted,    // session, user, exit status of the one that ended
     PyxenHeldBack,     // session, user, exit status, seconds held back
     PyxenStartFailed,  // session, user, Windows error
-    SettingsApplied,   // number of rules, the files they came from
+    SettingsApplied,   // number of rules, the files they came from, sessions that took them
     SettingsRefused,   // the reason, the files
+    SessionLimit,      // session, user, the limit
+    SwapFailed,        // session, user, exit status, seconds until it is tried again
 };
+
+// The service is stopping and still ending Pyxens: the stop's progress is reported.
+void ReportStopping();
 
 void ReportGuardEvent(GuardEvent event, const wchar_t* const* strings, int count);

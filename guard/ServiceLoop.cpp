@@ -42,16 +42,13 @@ void TakeSessionChanges()
             GuardLogon(taken[i].session);
             break;
         case WTS_SESSION_LOGOFF:
+        case WTS_SESSION_TERMINATE:
             GuardLogoff(taken[i].session);
             break;
         }
     }
-    if (lost) {
-        SessionId sessions[guardMaxSessions];
-        int listed = ListUserSessions(sessions, guardMaxSessions);
-        for (int i = 0; i < listed; ++i)
-            GuardLogon(sessions[i]);
-    }
+    if (lost)
+        GuardReconcile();
 }
 
 }  // namespace
@@ -77,26 +74,20 @@ bool PrepareGuardLoop()
     InitializeCriticalSection(&changeLock);
     stopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
     changeEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
-    return stopEvent && changeEvent;
+    return stopEvent && changeEvent && ChildEndedEvent();
 }
 
 void RunGuardLoop(const LoopWatch* watch)
 {
     GuardStart();
+    // Each child's end is waited for by the thread pool, which sets one event (see
+    // StartPyxen): the loop itself waits on four handles, however many sessions there are.
+    // The stop comes first, so that it wins over everything else signalled.
+    HANDLE handles[4] = {stopEvent, changeEvent, ChildEndedEvent(), NULL};
+    DWORD count = 3;
+    if (watch)
+        handles[count++] = watch->handle;
     for (;;) {
-        // The stop comes first, so that it wins over everything else signalled.
-        HANDLE handles[MAXIMUM_WAIT_OBJECTS];
-        int count = 0;
-        handles[count++] = stopEvent;
-        handles[count++] = changeEvent;
-        int watchedAt = watch ? count : -1;
-        if (watch)
-            handles[count++] = watch->handle;
-        ChildId children[guardMaxSessions];
-        int childCount = GuardChildren(children, guardMaxSessions);
-        for (int i = 0; i < childCount; ++i)
-            handles[count++] = ChildHandle(children[i]);
-
         GuardTime next = GuardNextWake();
         DWORD wait = next == 0 ? INFINITE : MillisecondsUntil(next);
         DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, wait);
@@ -106,7 +97,7 @@ void RunGuardLoop(const LoopWatch* watch)
             Sleep(1000);  // a handle closed under us: look again rather than spin
         if (signalled == WAIT_OBJECT_0 + 1)
             TakeSessionChanges();
-        if (watchedAt >= 0 && signalled == WAIT_OBJECT_0 + watchedAt)
+        if (watch && signalled == WAIT_OBJECT_0 + 3)
             watch->Wake();
         GuardPoll();
     }

@@ -11,6 +11,10 @@ wchar_t serviceName[] = L"PyxenGuard";
 SERVICE_STATUS_HANDLE statusHandle;
 SERVICE_STATUS status;
 
+// Ending one session's Pyxens takes a moment (each end is waited for, 5 s at most when a
+// process is slow to go); every session ended renews this hint with a new checkpoint.
+const DWORD stopWaitHintMs = 10000;
+
 void ReportStatus(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0)
 {
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -31,7 +35,7 @@ DWORD WINAPI OnControl(DWORD control, DWORD eventType, LPVOID eventData, LPVOID)
 {
     switch (control) {
     case SERVICE_CONTROL_STOP:
-        ReportStatus(SERVICE_STOP_PENDING, NO_ERROR, 10000);
+        ReportStatus(SERVICE_STOP_PENDING, NO_ERROR, stopWaitHintMs);
         StopGuardLoop();
         return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE:
@@ -86,6 +90,11 @@ void WINAPI ServiceMain(DWORD, LPWSTR*)
 }
 
 }  // namespace
+
+void ReportStopping()
+{
+    ReportStatus(SERVICE_STOP_PENDING, NO_ERROR, stopWaitHintMs);
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

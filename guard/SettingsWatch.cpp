@@ -146,12 +146,16 @@ void UnreadableReason(wchar_t* buffer, int size)
     AppendPath(buffer, size, firstUnreadable.path);
 }
 
+wchar_t appliedRules[24];
+wchar_t appliedFiles[settingsFilesSize];
+
 SettingsVerdict Judge(int last)
 {
     // Room for every watched path, widened, with the separators.
-    static wchar_t filesText[fileSlots * (watchPathSize + 2)];
+    static wchar_t filesText[settingsFilesSize];
+    static_assert(settingsFilesSize == fileSlots * (watchPathSize + 2), "the files' text");
     wchar_t first[watchPathSize + 80];
-    ListFiles(filesText, sizeof filesText / sizeof filesText[0]);
+    ListFiles(filesText, settingsFilesSize);
     const wchar_t* strings[2] = {first, filesText};
     // A file that can't be read would take its rules away, and its box would greet
     // every user: the running Pyxens are better than that, as they are for no rule.
@@ -163,12 +167,15 @@ SettingsVerdict Judge(int last)
         ReportGuardEvent(GuardEvent::SettingsRefused, strings, 2);
         return SettingsVerdict::Refused;
     }
-    swprintf(first, watchPathSize + 80, L"%d", last + 1);
-    ReportGuardEvent(GuardEvent::SettingsApplied, strings, 2);
+    swprintf(appliedRules, 24, L"%d", last + 1);
+    wcscpy(appliedFiles, filesText);
     return SettingsVerdict::Applied;
 }
 
 }  // namespace
+
+const wchar_t* AppliedRules() { return appliedRules; }
+const wchar_t* AppliedFiles() { return appliedFiles; }
 
 void StartSettingsWatch(const char* path)
 {

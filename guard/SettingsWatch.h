@@ -25,6 +25,9 @@ enum class SettingsVerdict {
     Refused,    // unreadable, or no rule: every Pyxen keeps running as it is
 };
 
+// The size of the text that lists the files, with their separators.
+const int settingsFilesSize = (watchedFileCapacity + 1) * (260 + 2);
+
 // Loads the settings file at path, as each Pyxen does at its start, to learn the files
 // and their stamps. Reports nothing: the Pyxens started next load these very settings.
 void StartSettingsWatch(const char* path);
@@ -37,6 +40,12 @@ void SettingsFolderChanged();
 GuardTime NextSettingsCheck();
 
 // Looks at the stamps when due. Once a change has settled, loads the settings with the
-// readers, reports SettingsApplied or SettingsRefused (once for each change) and says
-// which. A refused change is loaded again at the next change of any of the files.
+// readers and says what came of it. A refused change is reported (SettingsRefused, once
+// for each change) and loaded again at the next change of any of the files. An applied
+// one is reported by the swap, once it is done, with AppliedRules and AppliedFiles.
 SettingsVerdict CheckSettings();
+
+// The number of rules of the settings last applied, and the files they came from (at
+// most settingsFilesSize characters with the NUL), as the entry gives them.
+const wchar_t* AppliedRules();
+const wchar_t* AppliedFiles();

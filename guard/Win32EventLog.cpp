@@ -22,6 +22,8 @@ const EventEntry entries[] = {
     {MSG_PYXEN_START_FAILED, EVENTLOG_ERROR_TYPE},
     {MSG_SETTINGS_APPLIED, EVENTLOG_INFORMATION_TYPE},
     {MSG_SETTINGS_REFUSED, EVENTLOG_WARNING_TYPE},
+    {MSG_SESSION_LIMIT, EVENTLOG_WARNING_TYPE},
+    {MSG_SWAP_FAILED, EVENTLOG_WARNING_TYPE},
 };
 
 // Opened at the first entry and kept for the life of the service; Windows closes it

@@ -17,5 +17,6 @@ inline DWORD MillisecondsUntil(GuardTime at)
     return at - now > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(at - now);
 }
 
-// A child's id is its process handle, so the service loop can wait on it.
-inline HANDLE ChildHandle(uintptr_t child) { return reinterpret_cast<HANDLE>(child); }
+// Set whenever a child started by StartPyxen ends (auto-reset); the service loop waits
+// on it and then looks at every child.
+HANDLE ChildEndedEvent();

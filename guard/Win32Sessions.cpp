@@ -1,6 +1,6 @@
 // The guard's sessions and the Pyxen in each, on Windows. Each Pyxen is a SYSTEM process
-// in the user's session, with no privileges, in one job per session that ends it when
-// the guard's handle to the job closes, even if the guard itself dies.
+// in the user's session with a cut-down token (TokenFor), in a job of its own that ends
+// it when the guard's handle to the job closes, even if the guard itself dies.
 #include "guard/Guard.h"
 #include "guard/GuardSystem.h"
 #include "guard/Win32Guard.h"
@@ -10,22 +10,32 @@
 namespace {
 
 wchar_t folder[MAX_PATH];
+HANDLE childEnded;
 
-struct SessionJob {
-    SessionId session;
+// All the guard holds for one Pyxen; a ChildId points at one. Each Pyxen has a job of its
+// own: a job holds the processes of one session only, and one per child is freed with
+// the child, so nothing is kept per session and no table fills up over weeks of logons.
+struct Child {
+    HANDLE process;
     HANDLE job;
+    HANDLE wait;  // the thread pool's wait for its end, which sets childEnded
 };
 
-SessionJob jobs[guardMaxSessions];
-int jobCount;
+Child* AsChild(ChildId child) { return reinterpret_cast<Child*>(child); }
 
 HANDLE NewJob()
 {
     HANDLE job = CreateJobObjectW(NULL, NULL);
     if (!job)
         return NULL;
+    // It ends with the guard's handle to the job; it is the job's one process, so it can
+    // start none of its own (each Pyxen of a swap has its own job); and a crash ends it
+    // at once, with no error-reporting box on the user's desktop.
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
+                                              JOB_OBJECT_LIMIT_ACTIVE_PROCESS |
+                                              JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    limits.BasicLimitInformation.ActiveProcessLimit = 1;
     if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
                                  sizeof limits)) {
         CloseHandle(job);
@@ -34,49 +44,69 @@ HANDLE NewJob()
     return job;
 }
 
-// A job holds the processes of one session only: it takes the session of the first
-// process put in it. A session id used again by a later logon keeps its job, unless the
-// job refuses the new process, when the session gets a fresh one.
-bool PutInJob(SessionId session, HANDLE process)
+VOID CALLBACK OnChildEnded(PVOID, BOOLEAN)
 {
-    SessionJob* entry = NULL;
-    for (int i = 0; i < jobCount; ++i)
-        if (jobs[i].session == session)
-            entry = &jobs[i];
-    if (!entry) {
-        if (jobCount == guardMaxSessions)
-            return false;
-        entry = &jobs[jobCount++];
-        *entry = SessionJob{session, NewJob()};
-    }
-    if (entry->job && AssignProcessToJobObject(entry->job, process))
-        return true;
-    // Closing the old job ends whatever is still in it: nothing of this session's
-    // earlier logon should run on.
-    if (entry->job)
-        CloseHandle(entry->job);
-    entry->job = NewJob();
-    return entry->job && AssignProcessToJobObject(entry->job, process);
+    SetEvent(childEnded);
 }
 
-// The guard's own token, copied without any privilege and moved into the session:
-// Pyxen runs as SYSTEM, beyond the user's reach, and can do nothing but what every
-// process can.
+// Frees what the guard holds for a child whose process has ended or never ran. The wait
+// goes first, and only once its callback is done, so that no callback runs on a handle
+// closed under it.
+void Free(Child* child)
+{
+    if (child->wait)
+        UnregisterWaitEx(child->wait, INVALID_HANDLE_VALUE);
+    if (child->job)
+        CloseHandle(child->job);
+    if (child->process)
+        CloseHandle(child->process);
+    HeapFree(GetProcessHeap(), 0, child);
+}
+
+// The guard's own token, cut down to what a Pyxen needs, and moved into the session. It
+// stays SYSTEM: a standard user gets no right to end it, and the PC's account reads a
+// share. It keeps no privilege but SeChangeNotifyPrivilege, which every process has;
+// Administrators is deny-only, so the group opens nothing for it; and it runs at High
+// integrity, not System: High still reaches the windows of elevated programs, while a
+// standard user's programs (Medium) still can't send it window messages.
 HANDLE TokenFor(SessionId session, DWORD& error)
 {
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    SID_IDENTIFIER_AUTHORITY labelAuthority = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    PSID administrators = NULL, high = NULL;
     HANDLE own = NULL, copy = NULL, restricted = NULL;
     DWORD sessionId = session;
-    bool done = OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own) &&
-                DuplicateTokenEx(own, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation,
-                                 TokenPrimary, &copy) &&
-                CreateRestrictedToken(copy, DISABLE_MAX_PRIVILEGE, 0, NULL, 0, NULL, 0, NULL,
-                                      &restricted) &&
-                SetTokenInformation(restricted, TokenSessionId, &sessionId, sizeof sessionId);
+    bool done =
+        AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators) &&
+        AllocateAndInitializeSid(&labelAuthority, 1, SECURITY_MANDATORY_HIGH_RID, 0, 0, 0, 0, 0,
+                                 0, 0, &high) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &own) &&
+        DuplicateTokenEx(own, TOKEN_ALL_ACCESS, NULL, SecurityImpersonation, TokenPrimary,
+                         &copy);
+    if (done) {
+        // A restricted token has the type of the one it is made from: primary.
+        SID_AND_ATTRIBUTES denyOnly = {administrators, 0};
+        done = CreateRestrictedToken(copy, DISABLE_MAX_PRIVILEGE, 1, &denyOnly, 0, NULL, 0,
+                                     NULL, &restricted);
+    }
+    if (done) {
+        TOKEN_MANDATORY_LABEL label = {};
+        label.Label.Sid = high;
+        label.Label.Attributes = SE_GROUP_INTEGRITY;
+        done = SetTokenInformation(restricted, TokenIntegrityLevel, &label,
+                                   static_cast<DWORD>(sizeof label + GetLengthSid(high))) &&
+               SetTokenInformation(restricted, TokenSessionId, &sessionId, sizeof sessionId);
+    }
     error = done ? 0 : GetLastError();
     if (own)
         CloseHandle(own);
     if (copy)
         CloseHandle(copy);
+    if (administrators)
+        FreeSid(administrators);
+    if (high)
+        FreeSid(high);
     if (!done && restricted) {
         CloseHandle(restricted);
         restricted = NULL;
@@ -96,6 +126,14 @@ bool QueryText(SessionId session, WTS_INFO_CLASS what, wchar_t* text, int size)
         lstrcpynW(text, value, size);
     WTSFreeMemory(value);
     return found;
+}
+
+// A session counts once its user has logged on, while it is on a screen or disconnected.
+bool HasUser(const WTS_SESSION_INFOW& session)
+{
+    wchar_t user[2];
+    bool inUse = session.State == WTSActive || session.State == WTSDisconnected;
+    return inUse && QueryText(session.SessionId, WTSUserName, user, 2);
 }
 
 }  // namespace
@@ -119,18 +157,30 @@ GuardTime GuardNow()
 int ListUserSessions(SessionId* sessions, int capacity)
 {
     WTS_SESSION_INFOW* list = NULL;
-    DWORD count = 0;
-    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count))
+    DWORD listed = 0;
+    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
         return 0;
     int found = 0;
-    wchar_t user[2];
-    for (DWORD i = 0; i < count && found < capacity; ++i) {
-        bool inUse = list[i].State == WTSActive || list[i].State == WTSDisconnected;
-        if (inUse && QueryText(list[i].SessionId, WTSUserName, user, 2))
+    for (DWORD i = 0; i < listed && found < capacity; ++i)
+        if (HasUser(list[i]))
             sessions[found++] = list[i].SessionId;
-    }
     WTSFreeMemory(list);
     return found;
+}
+
+// Windows always lists session 0, its services'; a list with no session at all comes from
+// a system that keeps none (Wine), where the console session is the one user's.
+bool SessionHasUser(SessionId session)
+{
+    WTS_SESSION_INFOW* list = NULL;
+    DWORD listed = 0;
+    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
+        return false;
+    bool found = false;
+    for (DWORD i = 0; i < listed && !found; ++i)
+        found = list[i].SessionId == session && HasUser(list[i]);
+    WTSFreeMemory(list);
+    return found || (listed == 0 && session == ActiveConsoleSession());
 }
 
 SessionId ActiveConsoleSession()
@@ -189,28 +239,35 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     CloseHandle(token);
     if (!started)
         return 0;
-    if (!PutInJob(session, process.hProcess)) {
+    Child* child =
+        static_cast<Child*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Child)));
+    bool held = child != NULL;
+    if (held) {
+        child->process = process.hProcess;
+        child->job = NewJob();
+        held = child->job && AssignProcessToJobObject(child->job, process.hProcess) &&
+               RegisterWaitForSingleObject(&child->wait, process.hProcess, OnChildEnded,
+                                           NULL, INFINITE,
+                                           WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD);
+    }
+    if (!held) {
         error = GetLastError();
         TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        if (child)
+            Free(child);
+        else
+            CloseHandle(process.hProcess);
         return 0;
     }
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
-    return reinterpret_cast<ChildId>(process.hProcess);
-}
-
-bool WaitPyxenReady(ChildId child, unsigned long ms)
-{
-    HANDLE process = ChildHandle(child);
-    return WaitForInputIdle(process, ms) == 0 &&
-           WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    return reinterpret_cast<ChildId>(child);
 }
 
 bool PyxenEnded(ChildId child, unsigned long& status)
 {
-    HANDLE process = ChildHandle(child);
+    HANDLE process = AsChild(child)->process;
     DWORD code = 0;
     if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code))
         return false;
@@ -220,12 +277,19 @@ bool PyxenEnded(ChildId child, unsigned long& status)
 
 void EndPyxen(ChildId child)
 {
-    HANDLE process = ChildHandle(child);
+    HANDLE process = AsChild(child)->process;
     // It keeps no state: ending it loses nothing. Waiting for the end means a Pyxen
     // that replaces it never sends requests beside it.
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process, 1);
         WaitForSingleObject(process, 5000);
     }
-    CloseHandle(process);
+    Free(AsChild(child));
+}
+
+HANDLE ChildEndedEvent()
+{
+    if (!childEnded)
+        childEnded = CreateEventW(NULL, FALSE, FALSE, NULL);
+    return childEnded;
 }

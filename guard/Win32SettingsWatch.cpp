@@ -15,7 +15,24 @@ namespace {
 
 HANDLE notification = INVALID_HANDLE_VALUE;
 HANDLE swapWanted;  // auto-reset: set by the watch's thread, taken by the loop
-volatile LONG appliedInterval = defaultInterval;  // of the settings last applied
+
+// The settings last applied, as the watch's thread hands them to the loop's. The loop
+// keeps its own copy until the next swap: its entry is written when the swap is done.
+struct Applied {
+    long interval;
+    wchar_t rules[24];
+    wchar_t files[settingsFilesSize];
+};
+CRITICAL_SECTION appliedLock;
+Applied handed;
+Applied swapping;
+
+void Copy(Applied& to, long interval, const wchar_t* rules, const wchar_t* files)
+{
+    to.interval = interval;
+    lstrcpynW(to.rules, rules, 24);
+    lstrcpynW(to.files, files, settingsFilesSize);
+}
 
 DWORD WINAPI WatchThread(LPVOID)
 {
@@ -38,7 +55,9 @@ DWORD WINAPI WatchThread(LPVOID)
             }
         }
         if (CheckSettings() == SettingsVerdict::Applied) {
-            InterlockedExchange(&appliedInterval, interval);
+            EnterCriticalSection(&appliedLock);
+            Copy(handed, interval, AppliedRules(), AppliedFiles());
+            LeaveCriticalSection(&appliedLock);
             SetEvent(swapWanted);
         }
     }
@@ -46,7 +65,10 @@ DWORD WINAPI WatchThread(LPVOID)
 
 void Wake()
 {
-    GuardSwapAll(appliedInterval);
+    EnterCriticalSection(&appliedLock);
+    Copy(swapping, handed.interval, handed.rules, handed.files);
+    LeaveCriticalSection(&appliedLock);
+    GuardSwapAll(swapping.interval, swapping.rules, swapping.files);
 }
 
 LoopWatch loopWatch = {NULL, Wake};
@@ -60,6 +82,7 @@ const LoopWatch* StartWin32SettingsWatch()
         GuardFolder(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
     swapWanted = CreateEventW(NULL, FALSE, FALSE, NULL);
+    InitializeCriticalSection(&appliedLock);
     // Without its thread the guard still guards, with the settings of each Pyxen's start.
     if (!swapWanted)
         return NULL;

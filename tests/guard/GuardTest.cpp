@@ -17,6 +17,35 @@ protected:
         GuardStart();
     }
 
+    static std::vector<SessionId> Range(SessionId first, SessionId count)
+    {
+        std::vector<SessionId> sessions;
+        for (SessionId session = first; session < first + count; ++session)
+            sessions.push_back(session);
+        return sessions;
+    }
+
+    // The entries of one kind, and the strings of the last of them.
+    static int Entries(GuardEvent event, std::vector<std::wstring>* last = nullptr)
+    {
+        int count = 0;
+        for (const FakeEvent& entry : FakeEvents())
+            if (entry.event == event && ++count && last)
+                *last = entry.strings;
+        return count;
+    }
+
+    // Runs the loop on the fake for ms: a pass at each wake, when it comes.
+    static void RunLoop(GuardTime ms)
+    {
+        GuardTime end = GuardNow() + ms;
+        for (GuardTime next = GuardNextWake(); next && next <= end; next = GuardNextWake()) {
+            FakeAdvance(next > GuardNow() ? next - GuardNow() : 0);
+            GuardPoll();
+        }
+        FakeAdvance(end - GuardNow());
+    }
+
     // Runs the session's Pyxen for ms, then ends it from outside.
     void RunThenEnd(SessionId session, GuardTime ms, unsigned long status = 1)
     {
@@ -39,8 +68,62 @@ TEST_F(GuardTest, EverySessionWithAUserGetsOnePyxen)
     GuardLogoff(5);
     EXPECT_EQ(FakeRunningIn(5), 0);
     EXPECT_EQ(FakeRunningIn(2), 1);
+    FakeSetSessions({2, 7});
     GuardLogon(7);
     EXPECT_EQ(FakeRunningIn(7), 1);
+}
+
+TEST_F(GuardTest, ThousandsOfLogonsWithNewIdsLeaveNothingBehind)
+{
+    // Each logon gets a fresh id, as on Windows. Every third session's end is seen only
+    // when its Pyxen ends, every fifth only by a reconciliation after lost notifications.
+    for (SessionId session = 100; session < 5100; ++session) {
+        FakeSetSessions({2, 5, session});
+        GuardLogon(session);
+        ASSERT_EQ(FakeRunningIn(session), 1) << session;
+        FakeSetSessions({2, 5});
+        if (session % 5 == 0)
+            GuardReconcile();
+        else if (session % 3 == 0)
+            RunThenEnd(session, 0);
+        else
+            GuardLogoff(session);
+        ASSERT_EQ(FakeRunningIn(session), 0) << session;
+    }
+    FakeSetSessions({2, 5, 7});
+    GuardLogon(7);
+    EXPECT_EQ(FakeRunningIn(7), 1);
+    EXPECT_EQ(FakeHeldChildren(), 3);  // 2, 5 and 7: no handle or job of the others
+    GuardStop();
+    EXPECT_EQ(FakeHeldChildren(), 0);
+}
+
+TEST_F(GuardTest, OnlySessionsWithAUserGetAPyxen)
+{
+    GuardLogon(3);  // a connect to the logon screen
+    EXPECT_EQ(FakeRunningIn(3), 0);
+    FakeSetSessions({2, 5, 3});
+    GuardLogon(3);  // the logon that follows
+    EXPECT_EQ(FakeRunningIn(3), 1);
+
+    ChildId kept = FakeChildOf(5);
+    FakeSetSessions({5, 3, 8});  // notifications lost: 2 logged off, 8 logged on
+    GuardReconcile();
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    EXPECT_EQ(FakeRunningIn(8), 1);
+    EXPECT_EQ(FakeChildOf(5), kept);
+    EXPECT_EQ(FakeHeldChildren(), 3);
+
+    std::vector<SessionId> many = Range(10, guardMaxSessions + 1);  // one beyond the limit
+    FakeSetSessions(many);
+    GuardReconcile();
+    std::vector<std::wstring> limit;
+    ASSERT_EQ(Entries(GuardEvent::SessionLimit, &limit), 1);
+    EXPECT_EQ(limit[2], std::to_wstring(guardMaxSessions));
+    EXPECT_EQ(FakeHeldChildren(), guardMaxSessions);
+    GuardLogoff(10);
+    GuardLogon(many.back());
+    EXPECT_EQ(FakeRunningIn(many.back()), 1);
 }
 
 TEST_F(GuardTest, AnEmptySessionListMeansTheConsole)
@@ -128,42 +211,79 @@ TEST_F(GuardTest, AFailedStartIsReportedAndTriedAfterAPause)
     EXPECT_EQ(FakeRunningIn(2), 1);
 }
 
-TEST_F(GuardTest, ASwapStartsTheNewPyxenBeforeEndingTheOld)
+TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
 {
-    ChildId old2 = FakeChildOf(2);
+    struct Case {
+        GuardTime interval;
+        GuardTime slowestLoad;
+        GuardTime startTime;  // of each process start, on the loop's thread
+    } cases[] = {{500, 300, 0}, {2000, 5000, 20}, {100, 0, 0}, {0, 40, 0}, {500, 300, 200}};
+    for (const Case& c : cases) {
+        FakeGuardReset();
+        FakeSetSessions(Range(1, 50));
+        FakeSetInterval(c.interval);
+        FakeSetStartTime(c.startTime);
+        GuardStart();
+        for (SessionId session = 1; session <= 50; ++session)
+            FakeSetLoadTime(session, c.slowestLoad * session / 50);
+        size_t started = FakeChildren().size();
+        GuardSwapAll(static_cast<long>(c.interval), L"11", L"pyxen.cfg");
+        EXPECT_EQ(FakeChildren().size(), started);  // nothing on the watch's turn
+        GuardPoll();
+        EXPECT_EQ(FakeChildren().size(), started + 1);  // one start a pass
+        RunLoop(60 * 1000);
+        EXPECT_EQ(FakeLongestOverlap(), 0u) << c.interval << " " << c.startTime;
+        std::vector<std::wstring> applied;
+        EXPECT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 1);
+        EXPECT_EQ(applied, (std::vector<std::wstring>{L"11", L"pyxen.cfg", L"50"}));
+        EXPECT_EQ(FakeHeldChildren(), 50);
+        EXPECT_EQ(FakeChildren().size(), started + 50);
+    }
+    // A logon and a stop in the midst of a swap.
+    GuardSwapAll(2000, L"11", L"pyxen.cfg");
+    GuardPoll();
+    FakeSetSessions({1, 77});
+    GuardLogon(77);
+    EXPECT_EQ(FakeRunningIn(77), 1);
+    GuardStop();
+    EXPECT_EQ(FakeHeldChildren(), 0);
+    EXPECT_EQ(FakeStoppingReports(), 51);
+    EXPECT_EQ(Entries(GuardEvent::SettingsApplied), 1);
+}
+
+TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
+{
     for (int end = 0; end <= quickEndsAllowed; ++end)
         RunThenEnd(5, 1000);
-    ASSERT_EQ(FakeRunningIn(5), 0);
+    ASSERT_EQ(FakeRunningIn(5), 0);  // held back: the swap releases it
+    ChildId old2 = FakeChildOf(2);
+    FakeEndAtStart(2, true, 3);
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    RunLoop(swapRetryMs - 1000);
+    EXPECT_EQ(FakeChildOf(2), old2);
+    EXPECT_EQ(FakeRunningIn(5), 1);
+    std::vector<std::wstring> applied;
+    EXPECT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 1);
+    EXPECT_EQ(applied[2], L"1");
+    size_t tried = FakeChildren().size();
+    RunLoop(3 * swapRetryMs);  // tried again each time, quietly
+    EXPECT_EQ(FakeChildren().size(), tried + 3);
+    EXPECT_EQ(Entries(GuardEvent::SwapFailed), 1);
 
-    EXPECT_EQ(GuardSwapAll(2000), 1);
-    ChildId new2 = FakeChildOf(2);
-    EXPECT_TRUE(FakeFindChild(new2)->ready);
-    EXPECT_EQ(FakeRunningIn(5), 1);  // released from its pause
-    // The old one sweeps on until just before the new one's first sweep.
-    GuardTime swapped = GuardNow();
-    EXPECT_EQ(GuardNextWake(), swapped + 2000 - swapMarginMs);
-    FakeAdvance(2000 - swapMarginMs - 1);
-    GuardPoll();
-    EXPECT_FALSE(FakeFindChild(old2)->endedByGuard);
-    FakeAdvance(1);
-    GuardPoll();
+    FakeEndAtStart(2, false);
+    RunLoop(swapRetryMs);
+    EXPECT_NE(FakeChildOf(2), old2);
     EXPECT_TRUE(FakeFindChild(old2)->endedByGuard);
-    EXPECT_LT(FakeFindChild(new2)->startStep, FakeFindChild(old2)->endStep);
     EXPECT_EQ(FakeRunningIn(2), 1);
-
-    FakeEndAtStart(2, true);  // the new one loads nothing: the old one stays
-    EXPECT_EQ(GuardSwapAll(0), 1);
-    EXPECT_EQ(FakeChildOf(2), new2);
-    EXPECT_EQ(FakeChildren().size(), 8u);  // one new Pyxen tried in each session
-    EXPECT_EQ(FakeRunningIn(2), 1);
+    EXPECT_EQ(FakeLongestOverlap(), 0u);
 }
 
 TEST_F(GuardTest, StopEndsEveryPyxenAndIsReportedLast)
 {
-    ChildId children[8];
-    ASSERT_EQ(GuardChildren(children, 8), 2);
+    ASSERT_EQ(FakeHeldChildren(), 2);
     GuardStop();
     EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 0);
+    EXPECT_EQ(FakeHeldChildren(), 0);
     EXPECT_EQ(FakeEvents().back().event, GuardEvent::GuardStopped);
 }
 

@@ -4,6 +4,8 @@
 //                                        it is topmost, then IDOK
 //   probe.exe host [--wait MS]           the host window: title length, visible, tool window
 //   probe.exe close-host                 sends WM_CLOSE to the host window
+//   probe.exe two-hosts [--wait MS]      waits until two host windows exist, as during
+//                                        a swap under the guard
 //   probe.exe kill-host [--wait MS]      ends the host window's process from outside, as
 //                                        Task Manager does, then ms until a host window
 //                                        exists again
@@ -172,6 +174,20 @@ HWND FindHost()
     return FindWindowA(hostClass, NULL);
 }
 
+// The second host window, while two Pyxens run.
+HWND FindSecondHost()
+{
+    HWND first = FindHost();
+    return first ? FindWindowExA(NULL, first, hostClass, NULL) : NULL;
+}
+
+int TwoHosts(long waitMs)
+{
+    bool found = WaitFor(FindSecondHost, waitMs) != NULL;
+    Print(found ? "two-hosts: found\n" : "two-hosts: none\n");
+    return found ? 0 : 1;
+}
+
 int Host(long waitMs)
 {
     HWND host = WaitFor(FindHost, waitMs);
@@ -282,7 +298,7 @@ int Control(const char* service, long code)
 
 int Usage()
 {
-    fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | close-host"
+    fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | two-hosts [--wait MS] | close-host"
                     " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
     return 2;
 }
@@ -313,6 +329,8 @@ int main(int argc, char** argv)
         return Box(waitMs, ok);
     if (strcmp(command, "host") == 0)
         return Host(waitMs);
+    if (strcmp(command, "two-hosts") == 0)
+        return TwoHosts(waitMs);
     if (strcmp(command, "close-host") == 0)
         return Send(FindHost(), WM_CLOSE, 0, "WM_CLOSE");
     if (strcmp(command, "kill-host") == 0)
