@@ -21,6 +21,9 @@ const char japaneseWeekday[] = "\xE6\x9B\x9C";
 // A Japanese input method writes a wide space and 、 where English has a space and a comma.
 const char wideSpace[] = "\xE3\x80\x80";
 const char japaneseComma[] = "\xE3\x80\x81";
+// 月～金 and 月〜金: the wave dash Japanese writes for a span, in both its code points.
+const char wideTilde[] = "\xEF\xBD\x9E";
+const char waveDash[] = "\xE3\x80\x9C";
 
 struct Cursor {
     const char* at;
@@ -114,7 +117,7 @@ HoursFault TakeDays(Cursor& cursor, bool (&days)[daysPerWeek])
             return HoursFault::UnknownDay;
         int last = first;
         SkipSpace(cursor);
-        if (TakeChar(cursor, '-')) {
+        if (TakeChar(cursor, '-') || Take(cursor, wideTilde) || Take(cursor, waveDash)) {
             SkipSpace(cursor);
             last = TakeDay(cursor);
             if (last < 0)

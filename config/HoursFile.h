@@ -6,8 +6,8 @@
 //   月,水 18:00-20:00
 //   Sun 21:00-07:00
 //
-// Days are Mon..Sun or 月..日 (月曜 and 月曜日 too), as a span (Mon-Fri, wrapping past
-// Sunday: Sat-Mon), a comma list, or both. One or more ranges HH:MM-HH:MM follow, start
+// Days are Mon..Sun or 月..日 (月曜 and 月曜日 too), as a span (Mon-Fri or 月～金,
+// wrapping past Sunday: Sat-Mon), a comma list (also 月、水), or both. One or more ranges HH:MM-HH:MM follow, start
 // included and end excluded, 24:00 only as an end. An end before its start runs past
 // midnight. '#' starts a comment, on a line of its own or after the ranges.
 #include "config/Hours.h"
