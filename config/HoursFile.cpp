@@ -21,7 +21,7 @@ const char japaneseWeekday[] = "\xE6\x9B\x9C";
 // A Japanese input method writes a wide space and 、 where English has a space and a comma.
 const char wideSpace[] = "\xE3\x80\x80";
 const char japaneseComma[] = "\xE3\x80\x81";
-// 月～金 and 月〜金: the wave dash Japanese writes for a span, in both its code points.
+// 月～金 and 8:40～12:30: the wave dash Japanese writes for a span, in both its code points.
 const char wideTilde[] = "\xEF\xBD\x9E";
 const char waveDash[] = "\xE3\x80\x9C";
 
@@ -45,6 +45,11 @@ bool TakeChar(Cursor& cursor, char c)
         return false;
     ++cursor.at;
     return true;
+}
+
+bool TakeDash(Cursor& cursor)
+{
+    return TakeChar(cursor, '-') || Take(cursor, wideTilde) || Take(cursor, waveDash);
 }
 
 void SkipSpace(Cursor& cursor)
@@ -117,7 +122,7 @@ HoursFault TakeDays(Cursor& cursor, bool (&days)[daysPerWeek])
             return HoursFault::UnknownDay;
         int last = first;
         SkipSpace(cursor);
-        if (TakeChar(cursor, '-') || Take(cursor, wideTilde) || Take(cursor, waveDash)) {
+        if (TakeDash(cursor)) {
             SkipSpace(cursor);
             last = TakeDay(cursor);
             if (last < 0)
@@ -162,7 +167,7 @@ HoursFault TakeRange(Cursor& cursor, int& start, int& length)
     int end = 0;
     HoursFault fault = TakeTime(cursor, start);
     SkipSpace(cursor);
-    if (fault == HoursFault::None && !TakeChar(cursor, '-'))
+    if (fault == HoursFault::None && !TakeDash(cursor))
         fault = HoursFault::BadRange;
     SkipSpace(cursor);
     if (fault == HoursFault::None)

@@ -7,9 +7,10 @@
 //   Sun 21:00-07:00
 //
 // Days are Mon..Sun or 月..日 (月曜 and 月曜日 too), as a span (Mon-Fri or 月～金,
-// wrapping past Sunday: Sat-Mon), a comma list (also 月、水), or both. One or more ranges HH:MM-HH:MM follow, start
-// included and end excluded, 24:00 only as an end. An end before its start runs past
-// midnight. '#' starts a comment, on a line of its own or after the ranges.
+// wrapping past Sunday: Sat-Mon), a comma list (also 月、水), or both. One or more
+// ranges HH:MM-HH:MM (or HH:MM～HH:MM) follow, start included and end excluded, 24:00
+// only as an end. An end before its start runs past midnight. '#' starts a comment, on
+// a line of its own or after the ranges.
 #include "config/Hours.h"
 
 // Why a line was refused. The whole file (or policy) is refused with it.

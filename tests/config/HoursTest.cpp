@@ -58,7 +58,7 @@ const ReadRow readRows[] = {
     {"Sat-Mon 10:00-11:00\nFri 22:00-24:00\nTue 0:00-24:00", HoursFault::None, 0,
      "Mon 10:00-11:00; Tue 00:00-24:00; Fri 22:00-24:00; Sat 10:00-11:00; Sun 10:00-11:00"},
     {"Monday,friday 09:00-10:00", HoursFault::None, 0, "Mon 09:00-10:00; Fri 09:00-10:00"},
-    {"月,水 18:00-20:00\n土曜日、日曜\u300010:00-11:00\n火～木 07:00-07:30", HoursFault::None, 0,
+    {"月,水 18:00-20:00\n土曜日、日曜\u300010:00-11:00\n火～木 07:00～07:30", HoursFault::None, 0,
      "Mon 18:00-20:00; Tue 07:00-07:30; Wed 07:00-07:30; Wed 18:00-20:00; Thu 07:00-07:30; "
      "Sat 10:00-11:00; Sun 10:00-11:00"},
     // Broken lines: the first one refuses the file.
