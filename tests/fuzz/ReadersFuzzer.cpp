@@ -3,14 +3,10 @@
 // and list.txt from memory (every other name is missing), so no input touches the disk.
 // Any bytes at all must load without a sanitizer report, and the outcome must match
 // the plain account in ReadersModel.cpp exactly, and what an observer is told must be
-// sound; a difference aborts with both outcomes printed. The same settings file is then
-// read as enforcement hours, whose schedule must be one the clock can take, and the
-// clock's answer must hold at the moment it names.
+// sound; a difference aborts with both outcomes printed.
 #include "ReadersModel.h"
 
 #include "config/ConfigObserver.h"
-#include "config/HoursAt.h"
-#include "config/HoursFile.h"
 #include "config/LineReader.h"
 #include "config/Messages.h"
 #include "config/Settings.h"
@@ -181,48 +177,6 @@ void Check(const ModelOutcome& model, int result)
             Fail("the invalid sequences told differ from the model", model, result);
 }
 
-void FailHours(const char* what)
-{
-    fprintf(stderr, "hours: %s\n", what);
-    abort();
-}
-
-void CheckHours()
-{
-    static HoursSchedule schedule;
-    HoursError error;
-    opened = 0;
-    HoursRead read = ReadHoursFile(settingsName, schedule, error);
-    if (read == HoursRead::Missing)
-        FailHours("the file was there");
-    if (read == HoursRead::Refused) {
-        if (error.fault == HoursFault::None || error.line < 1)
-            FailHours("refused without a line and a reason");
-        return;
-    }
-    if (schedule.count < 0 || schedule.count > hoursCapacity)
-        FailHours("range count out of bounds");
-    for (int i = 0; i < schedule.count; ++i)
-        if (schedule.ranges[i].start < 0 || schedule.ranges[i].start >= minutesPerWeek ||
-            schedule.ranges[i].length < 1 || schedule.ranges[i].length > minutesPerDay)
-            FailHours("a range out of bounds");
-    if (memchr(schedule.zone, '\0', sizeof schedule.zone) == nullptr)
-        FailHours("zone name unterminated");
-    for (const char* c = schedule.zone; *c; ++c)
-        if (*c < ' ' || *c > '~')
-            FailHours("zone name not printable ASCII");
-    // US Eastern, an hour before daylight time begins on 2026-03-08.
-    static ZoneRules zone = {{300, 0, -60, {0, 11, 0, 1, 2, 0, 0, 0}, {0, 3, 0, 2, 2, 0, 0, 0}}, 0, 0, {}};
-    int64_t utc = DaysFromDate(2026, 3, 8) * secondsPerDay + 6 * 3600;
-    HoursState state = HoursAt(schedule, zone, utc);
-    if (state.enforcing != InHours(schedule, LocalFromUtc(zone, utc)))
-        FailHours("enforcing disagrees with the ranges");
-    if (state.nextChange != noChange &&
-        (state.nextChange <= utc || InHours(schedule, LocalFromUtc(zone, state.nextChange)) == state.enforcing ||
-         InHours(schedule, LocalFromUtc(zone, state.nextChange - 1)) != state.enforcing))
-        FailHours("the next change is not where enforcing changes");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -247,7 +201,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     configObserver = CheckEvent;
     int result = LoadSettings(settingsName);
     Check(model, result);
-    CheckHours();
     // Each run frees what it allocated: libFuzzer looks for leaks in any that doesn't.
     FakeReset();
     files.clear();

@@ -48,13 +48,6 @@ def Problems(admx, admls):
     return problems
 
 
-def Damaged(admx, admls, file, old, new):
-    texts = dict(admls, admx=admx)
-    assert old in texts[file], "the damage %r finds nothing to change in %s" % (old, file)
-    texts[file] = texts[file].replace(old, new, 1)
-    return texts.pop("admx"), texts
-
-
 def main(folder):
     def Read(*path):
         with open(os.path.join(folder, *path), encoding="utf-8") as file:
@@ -65,16 +58,19 @@ def main(folder):
     problems = Problems(admx, admls)
     for problem in problems:
         print("pyxen.admx: " + problem)
-    damages = [
+    # One fault each, in memory; the check must name every one.
+    for file, old, new in [
         ("ja-JP", '<string id="EnforcementHours">', '<string id="EnforcementHour">'),
         ("en-US", '<presentation id="EnforcementHours">', '<presentation id="Hours">'),
         ("ja-JP", '<textBox refId="HoursZone">', '<textBox refId="Zone">'),
         ("admx", 'key="Software\\Policies\\Pyxen\\Hours"', 'key="Software\\Policies\\Microsoft\\Hours"'),
         ("admx", 'key="Software\\Policies\\Pyxen"', 'key="Software\\Policies\\PyxenX"'),
         ("en-US", "</stringTable>", "</stringtable>"),
-    ]
-    for file, old, new in damages:
-        if not Problems(*Damaged(admx, admls, file, old, new)):
+    ]:
+        texts = dict(admls, admx=admx)
+        assert old in texts[file], "the damage %r finds nothing to change in %s" % (old, file)
+        texts[file] = texts[file].replace(old, new, 1)
+        if not Problems(texts.pop("admx"), texts):
             problems.append("damage unnoticed")
             print("the check passes %s with %r made %r" % (file, old, new))
     return 1 if problems else 0

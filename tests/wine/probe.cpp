@@ -286,27 +286,16 @@ int Control(const char* service, long code)
     return 0;
 }
 
-const long long ticksPerSecond = 10000000;
-
+// FILETIME ticks and whole seconds, both since 1601.
 long long Seconds(const SYSTEMTIME& time)
 {
-    FILETIME file;
-    SystemTimeToFileTime(&time, &file);
-    return static_cast<long long>((static_cast<unsigned long long>(file.dwHighDateTime) << 32 |
-                                   file.dwLowDateTime) / ticksPerSecond);
+    ULARGE_INTEGER ticks;
+    SystemTimeToFileTime(&time, reinterpret_cast<FILETIME*>(&ticks));
+    return static_cast<long long>(ticks.QuadPart / 10000000);
 }
 
-SYSTEMTIME Time(long long seconds)
-{
-    unsigned long long ticks = static_cast<unsigned long long>(seconds) * ticksPerSecond;
-    FILETIME file = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    SYSTEMTIME time;
-    FileTimeToSystemTime(&file, &time);
-    return time;
-}
-
-// Each year is converted with the rules Windows gives for it; a day is left out at each
-// end of the year, where the local year is not the UTC one.
+// Each year is converted with the rules Windows gives for it, a day left out at each end
+// of the year, where the local year is not the UTC one.
 int Zone(const char* name)
 {
     static ZoneRules zone;
@@ -316,25 +305,21 @@ int Zone(const char* name)
     }
     DYNAMIC_TIME_ZONE_INFORMATION dynamic = {};
     MultiByteToWideChar(CP_ACP, 0, name, -1, dynamic.TimeZoneKeyName, 128);
-    long long checked = 0;
-    long long mismatches = 0;
+    long long checked = 0, mismatches = 0;
     for (WORD year = 2020; year <= 2030; ++year) {
         TIME_ZONE_INFORMATION rules;
-        if (!GetTimeZoneInformationForYear(year, &dynamic, &rules)) {
-            Print("zone: no rules for the year\n");
-            return 1;
-        }
-        long long end = DaysFromDate(year, 12, 31) * secondsPerDay;
-        for (long long at = DaysFromDate(year, 1, 2) * secondsPerDay; at < end; at += 900) {
-            SYSTEMTIME utc = Time(at);
-            SYSTEMTIME local;
+        GetTimeZoneInformationForYear(year, &dynamic, &rules);
+        for (long long at = DaysFromDate(year, 1, 2) * secondsPerDay; at < DaysFromDate(year, 12, 31) * secondsPerDay;
+             at += 900, ++checked) {
+            ULARGE_INTEGER ticks;
+            ticks.QuadPart = static_cast<unsigned long long>(at) * 10000000;
+            SYSTEMTIME utc, local;
+            FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &utc);
             SystemTimeToTzSpecificLocalTime(&rules, &utc, &local);
-            long long ours = LocalFromUtc(zone, at);
-            ++checked;
-            if (ours != Seconds(local) && ++mismatches <= 5)
-                printf("differs at %04u-%02u-%02u %02u:%02u UTC: Windows %lld, ours %lld minutes ahead\n",
-                       utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, (Seconds(local) - at) / 60,
-                       (ours - at) / 60);
+            if (LocalFromUtc(zone, at) != Seconds(local) && ++mismatches <= 5)
+                printf("differs at %04u-%02u-%02u %02u:%02u UTC: Windows %lld, ours %lld minutes ahead\n", utc.wYear,
+                       utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, (Seconds(local) - at) / 60,
+                       (LocalFromUtc(zone, at) - at) / 60);
         }
     }
     PrintNumber("years", zone.yearCount);
