@@ -12,7 +12,7 @@ static FILE* OpenForReading(const char* path)
 
 FILE* (*openConfigFile)(const char* path) = OpenForReading;
 
-bool OpenLines(LineReader& reader, const char* path)
+bool OpenLines(LineReader& reader, const char* path, TextTarget target)
 {
     reader.pending = noByte;
     reader.midLine = false;
@@ -23,7 +23,7 @@ bool OpenLines(LineReader& reader, const char* path)
     reader.text.file = openConfigFile(path);
     if (!reader.text.file)
         return false;
-    StartDecoding(reader.text, reader.text.file);
+    StartDecoding(reader.text, reader.text.file, target);
     return true;
 }
 

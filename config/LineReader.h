@@ -25,7 +25,7 @@ struct LineReader {
 // Opens a file for binary reading: fopen, unless a test serves files from memory.
 extern FILE* (*openConfigFile)(const char* path);
 
-bool OpenLines(LineReader& reader, const char* path);
+bool OpenLines(LineReader& reader, const char* path, TextTarget target = TextTarget::AnsiCodePage);
 void CloseLines(LineReader& reader);
 
 // Reads the next piece into content (lineSize bytes) and stores its content length:

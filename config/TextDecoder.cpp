@@ -109,10 +109,25 @@ long Utf16Character(TextDecoder& decoder, int& invalid)
     return unit;
 }
 
+// UTF-8 has every character, so nothing is lost.
+void ConvertToUtf8(TextDecoder& decoder, long code, int invalid)
+{
+    decoder.length = EncodeUtf8(code, decoder.character);
+    decoder.bytes = decoder.character;
+    decoder.at = 0;
+    decoder.notes.invalid = invalid;
+    decoder.notes.markInside = code == byteOrderMark;
+    decoder.notes.lost = noCodePoint;
+}
+
 // Converts the way the platform converts a title, so that rule and title compare alike
 // even where the code page lacks a character.
 void Convert(TextDecoder& decoder, long code, int invalid)
 {
+    if (decoder.target == TextTarget::Utf8) {
+        ConvertToUtf8(decoder, code, invalid);
+        return;
+    }
     uint16_t units[2];
     int count = 1;
     units[0] = static_cast<uint16_t>(code);
@@ -174,6 +189,20 @@ void DecideWithoutMark(TextDecoder& decoder)
 
 }  // namespace
 
+int EncodeUtf8(long code, unsigned char* out)
+{
+    if (code < 0x80) {
+        out[0] = static_cast<unsigned char>(code);
+        return 1;
+    }
+    int follow = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    static const unsigned char leads[] = {0, 0xC0, 0xE0, 0xF0};
+    out[0] = static_cast<unsigned char>(leads[follow] | code >> (6 * follow));
+    for (int i = 1; i <= follow; ++i)
+        out[i] = static_cast<unsigned char>(0x80 | ((code >> (6 * (follow - i))) & 0x3F));
+    return follow + 1;
+}
+
 void ClearNotes(TextNotes& notes)
 {
     notes.lost = noCodePoint;
@@ -181,9 +210,10 @@ void ClearNotes(TextNotes& notes)
     notes.markInside = false;
 }
 
-void StartDecoding(TextDecoder& decoder, FILE* file)
+void StartDecoding(TextDecoder& decoder, FILE* file, TextTarget target)
 {
     decoder.file = file;
+    decoder.target = target;
     decoder.looksLikeUtf16 = false;
     decoder.atEnd = false;
     decoder.bytes = decoder.character;

@@ -9,6 +9,11 @@ const int characterSize = 8;
 // The file is read a block at a time: one call per block instead of one per byte.
 const int blockSize = 512;
 
+// What the decoded characters are turned into: the ANSI code page for what is compared
+// with window titles, UTF-8 for text read for its meaning (the hours' day names), which
+// then reads the same on every code page.
+enum class TextTarget { AnsiCodePage, Utf8 };
+
 // No code point: nothing was lost.
 const int noCodePoint = -1;
 
@@ -33,6 +38,7 @@ struct TextNotes {
 struct TextDecoder {
     FILE* file;
     TextEncoding encoding;
+    TextTarget target;    // an Ansi file's bytes are given as they are, whatever the target
     bool looksLikeUtf16;  // no mark, but a NUL byte between ASCII letters in the first block
     bool atEnd;
     unsigned char block[blockSize];
@@ -50,7 +56,7 @@ struct TextDecoder {
 
 // Decides the encoding of the file, open at its start, and leaves it at its first
 // character (past a mark).
-void StartDecoding(TextDecoder& decoder, FILE* file);
+void StartDecoding(TextDecoder& decoder, FILE* file, TextTarget target = TextTarget::AnsiCodePage);
 
 // Decodes and converts the next character, or at the end of the file returns -1.
 int NextCharacter(TextDecoder& decoder);
@@ -75,3 +81,6 @@ inline void TakeByte(TextDecoder& decoder, TextNotes& notes)
 }
 
 void ClearNotes(TextNotes& notes);
+
+// Writes code point code as UTF-8 into out (room for 4 bytes) and returns its length.
+int EncodeUtf8(long code, unsigned char* out);

@@ -16,10 +16,16 @@
 //   probe.exe first-close REPORT [--wait MS]
 //                                        ms from the host window's creation to the first
 //                                        "close" line of a testwin report
+//   probe.exe zone NAME                  reads the zone NAME as the enforcement hours do
+//                                        and converts every quarter hour of 2020-2030 to
+//                                        its local time, against Windows' own conversion:
+//                                        how many differ, and the first few
 //
 // Texts are printed as UTF-8, with "\n", "\r", "\\" and "\xHH" escapes, so a script
 // compares the exact UTF-16 text a user would read. Exit status 0 when the window was
 // found, 1 when it was not within the wait, 2 for a bad command.
+#include "config/ZoneLookup.h"
+
 #include <windows.h>
 
 #include <stdio.h>
@@ -296,10 +302,53 @@ int Control(const char* service, long code)
     return 0;
 }
 
+// FILETIME ticks and whole seconds, both since 1601.
+long long Seconds(const SYSTEMTIME& time)
+{
+    ULARGE_INTEGER ticks;
+    SystemTimeToFileTime(&time, reinterpret_cast<FILETIME*>(&ticks));
+    return static_cast<long long>(ticks.QuadPart / 10000000);
+}
+
+// Each year is converted with the rules Windows gives for it, a day left out at each end
+// of the year, where the local year is not the UTC one.
+int Zone(const char* name)
+{
+    static ZoneRules zone;
+    if (!ReadNamedZone(name, zone)) {
+        Print("zone: none\n");
+        return 1;
+    }
+    DYNAMIC_TIME_ZONE_INFORMATION dynamic = {};
+    MultiByteToWideChar(CP_ACP, 0, name, -1, dynamic.TimeZoneKeyName, 128);
+    long long checked = 0, mismatches = 0;
+    for (WORD year = 2020; year <= 2030; ++year) {
+        TIME_ZONE_INFORMATION rules;
+        GetTimeZoneInformationForYear(year, &dynamic, &rules);
+        for (long long at = DaysFromDate(year, 1, 2) * secondsPerDay; at < DaysFromDate(year, 12, 31) * secondsPerDay;
+             at += 900, ++checked) {
+            ULARGE_INTEGER ticks;
+            ticks.QuadPart = static_cast<unsigned long long>(at) * 10000000;
+            SYSTEMTIME utc, local;
+            FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &utc);
+            SystemTimeToTzSpecificLocalTime(&rules, &utc, &local);
+            if (LocalFromUtc(zone, at) != Seconds(local) && ++mismatches <= 5)
+                printf("differs at %04u-%02u-%02u %02u:%02u UTC: Windows %lld, ours %lld minutes ahead\n", utc.wYear,
+                       utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, (Seconds(local) - at) / 60,
+                       (LocalFromUtc(zone, at) - at) / 60);
+        }
+    }
+    PrintNumber("years", zone.yearCount);
+    PrintNumber("checked", checked);
+    PrintNumber("zone-mismatches", mismatches);
+    return mismatches == 0 ? 0 : 1;
+}
+
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | two-hosts [--wait MS] | close-host"
-                    " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]\n");
+                    " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]"
+                    " | zone NAME\n");
     return 2;
 }
 
@@ -310,6 +359,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const char* command = argv[1];
+    if (argc == 3 && strcmp(command, "zone") == 0)
+        return Zone(argv[2]);
     if (argc == 4 && strcmp(command, "control") == 0)
         return Control(argv[2], strtol(argv[3], NULL, 10));
     const char* operand = NULL;

@@ -1,0 +1,243 @@
+// Enforcement hours in two tables: what the reader makes of a file, and what the hours
+// say at a moment in a zone, Windows' rules given as data.
+#include "LoadCase.h"
+
+#include "config/HoursAt.h"
+#include "config/HoursFile.h"
+#include "platform/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <tuple>
+
+namespace {
+
+const std::string hoursDirectory = PYXEN_HOURS_CASES;
+const char* const dayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+
+std::string Clock(int minutes)
+{
+    char text[8];
+    snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
+    return text;
+}
+
+// "zone=NAME" if any, then the ranges in week order, as a file would write them.
+std::string Render(const HoursSchedule& schedule)
+{
+    std::vector<HoursRange> ranges(schedule.ranges, schedule.ranges + schedule.count);
+    std::sort(ranges.begin(), ranges.end(),
+              [](HoursRange a, HoursRange b) { return std::tie(a.start, a.length) < std::tie(b.start, b.length); });
+    std::string text = schedule.zone[0] ? std::string("zone=") + schedule.zone : "";
+    for (const HoursRange& range : ranges) {
+        int start = range.start % minutesPerDay, end = start + range.length;
+        text += (text.empty() ? "" : "; ") + std::string(dayNames[range.start / minutesPerDay]) + " " +
+                Clock(start) + "-" + Clock(end > minutesPerDay ? end - minutesPerDay : end);
+    }
+    return text;
+}
+
+struct ReadRow {
+    const char* text;
+    HoursFault fault;
+    int line;              // of the fault
+    const char* schedule;  // as Render writes it, when read
+};
+
+const ReadRow readRows[] = {
+    {"", HoursFault::None, 0, ""},
+    {"# only a comment\n\n  \n", HoursFault::None, 0, ""},
+    {"Mon-Wed 08:40-12:30 13:15-15:40", HoursFault::None, 0,
+     "Mon 08:40-12:30; Mon 13:15-15:40; Tue 08:40-12:30; Tue 13:15-15:40; Wed 08:40-12:30; Wed 13:15-15:40"},
+    {"zone = W. Europe Standard Time # Berlin\nsun 21:00-07:00, 7:00-8:00 # night", HoursFault::None, 0,
+     "zone=W. Europe Standard Time; Sun 07:00-08:00; Sun 21:00-07:00"},
+    {"Sat-Mon 10:00-11:00\nFri 22:00-24:00\nTue 0:00-24:00", HoursFault::None, 0,
+     "Mon 10:00-11:00; Tue 00:00-24:00; Fri 22:00-24:00; Sat 10:00-11:00; Sun 10:00-11:00"},
+    {"Monday,friday 09:00-10:00", HoursFault::None, 0, "Mon 09:00-10:00; Fri 09:00-10:00"},
+    {"月,水 18:00-20:00\n土曜日、日曜\u300010:00-11:00\n火～木 07:00～07:30", HoursFault::None, 0,
+     "Mon 18:00-20:00; Tue 07:00-07:30; Wed 07:00-07:30; Wed 18:00-20:00; Thu 07:00-07:30; "
+     "Sat 10:00-11:00; Sun 10:00-11:00"},
+    // Broken lines: the first one refuses the file.
+    {"# hours\n08:00-09:00", HoursFault::NoDays, 2, nullptr},
+    {"Mo 08:00-09:00", HoursFault::UnknownDay, 1, nullptr},
+    {"Mon- 08:00-09:00", HoursFault::UnknownDay, 1, nullptr},
+    {"Mon 09:00-10:00\nTue # later", HoursFault::NoRange, 2, nullptr},
+    {"Mon 08:00", HoursFault::BadRange, 1, nullptr},
+    {"Mon 8-9", HoursFault::BadRange, 1, nullptr},
+    {"Mon 080:00-09:00", HoursFault::BadRange, 1, nullptr},
+    {"Mon 08:00-09:00 lunch", HoursFault::BadRange, 1, nullptr},
+    {"Mon 25:00-26:00", HoursFault::BadTime, 1, nullptr},
+    {"Mon 08:60-09:00", HoursFault::BadTime, 1, nullptr},
+    {"Mon 24:00-01:00", HoursFault::BadTime, 1, nullptr},
+    {"Mon 23:00-24:30", HoursFault::BadTime, 1, nullptr},
+    {"Mon 08:00-08:00", HoursFault::EmptyRange, 1, nullptr},
+    {"Mon 10:00-11:00\nMon 00:00-24:00 00:00-00:00", HoursFault::EmptyRange, 2, nullptr},
+    {"ZONE=", HoursFault::ZoneEmpty, 1, nullptr},
+    {"ZONE=東京", HoursFault::ZoneNotAscii, 1, nullptr},
+    {"ZONE=Tokyo Standard Time\nZONE=UTC", HoursFault::ZoneRepeated, 2, nullptr},
+};
+
+const std::string school = "zone=Tokyo Standard Time; Mon 08:40-12:30; Mon 13:15-15:40; Mon 18:00-20:00; "
+                           "Tue 08:40-12:30; Tue 13:15-15:40; Wed 08:40-12:30; Wed 13:15-15:40; "
+                           "Wed 18:00-20:00; Thu 08:40-12:30; Thu 13:15-15:40; Fri 08:40-12:30; "
+                           "Fri 13:15-15:40; Sun 21:00-07:00";
+
+struct FileRow {
+    const char* name;  // in hours/
+    int codePage;
+    HoursRead read;
+    HoursFault fault;
+    int line;
+};
+
+// Every encoding Notepad saves in gives the same hours, and Unicode files read the
+// Japanese day names even where the ANSI code page has no kanji.
+const FileRow fileRows[] = {
+    {"school-utf8", 932, HoursRead::Read, HoursFault::None, 0},
+    {"school-utf8-mark", 932, HoursRead::Read, HoursFault::None, 0},
+    {"school-utf16le", 932, HoursRead::Read, HoursFault::None, 0},
+    {"school-utf16be", 932, HoursRead::Read, HoursFault::None, 0},
+    {"school-ansi", 932, HoursRead::Read, HoursFault::None, 0},
+    {"school-utf8", 1252, HoursRead::Read, HoursFault::None, 0},
+    {"school-utf16le", 1252, HoursRead::Read, HoursFault::None, 0},
+    {"many", 932, HoursRead::Refused, HoursFault::TooManyRanges, 20},
+    {"long", 932, HoursRead::Refused, HoursFault::LineTooLong, 2},
+    {"absent", 932, HoursRead::Missing, HoursFault::None, 0},
+};
+
+class HoursFile : public testing::Test {
+protected:
+    void TearDown() override { SetAnsiCodePage(932); }
+
+    void ExpectRead(const std::string& path, HoursRead read, HoursFault fault, int line)
+    {
+        EXPECT_EQ(read, ReadHoursFile(path.c_str(), schedule, error));
+        EXPECT_EQ(fault, error.fault);
+        EXPECT_EQ(line, error.line);
+    }
+
+    ScratchDirectory scratch;
+    HoursSchedule schedule;
+    HoursError error;
+};
+
+TEST_F(HoursFile, ReadsEachRowOrRefusesItAtItsLine)
+{
+    for (const ReadRow& row : readRows) {
+        SCOPED_TRACE(row.text);
+        std::ofstream("hours.cfg", std::ios::binary | std::ios::trunc) << row.text;
+        ExpectRead("hours.cfg", row.schedule ? HoursRead::Read : HoursRead::Refused, row.fault, row.line);
+        if (row.schedule)
+            EXPECT_EQ(row.schedule, Render(schedule));
+    }
+}
+
+TEST_F(HoursFile, ReadsEachFile)
+{
+    for (const FileRow& row : fileRows) {
+        SCOPED_TRACE(std::string(row.name) + " in code page " + std::to_string(row.codePage));
+        SetAnsiCodePage(row.codePage);
+        ExpectRead(hoursDirectory + "/" + row.name + ".cfg", row.read, row.fault, row.line);
+        if (row.read == HoursRead::Read)
+            EXPECT_EQ(school, Render(schedule));
+    }
+}
+
+ZoneRules Zone(int bias, ZoneDate standard = {}, ZoneDate daylight = {})
+{
+    ZoneRules zone = {};
+    zone.rule = {bias, 0, daylight.month ? -60 : 0, standard, daylight};
+    return zone;
+}
+
+// Zones as their TZI values give them: the end of daylight time, then its start, each
+// as {year, month, day of the week, which one (5: the last), hour, ...}.
+std::map<std::string, ZoneRules> Zones()
+{
+    std::map<std::string, ZoneRules> zones;
+    zones["Tokyo"] = Zone(-540);
+    zones["Eastern"] = Zone(300, {0, 11, 0, 1, 2, 0, 0, 0}, {0, 3, 0, 2, 2, 0, 0, 0});
+    zones["W. Europe"] = Zone(-60, {0, 10, 0, 5, 3, 0, 0, 0}, {0, 3, 0, 5, 2, 0, 0, 0});
+    zones["AUS Eastern"] = Zone(-600, {0, 4, 0, 1, 3, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0});
+    zones["New Zealand"] = Zone(-720, {0, 4, 0, 1, 3, 0, 0, 0}, {0, 9, 0, 5, 2, 0, 0, 0});
+    // Daylight time kept until 2025 and given up from 2026 on.
+    ZoneRules ended = zones["Eastern"];
+    ended.firstYear = 2024;
+    ended.yearCount = 3;
+    ended.years[0] = ended.years[1] = ended.rule;
+    ended.years[2] = Zone(300).rule;
+    zones["Eastern, ended"] = ended;
+    return zones;
+}
+
+int64_t Utc(const char* text)
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    if (sscanf(text, "%d-%d-%d %d:%d", &year, &month, &day, &hour, &minute) != 5)
+        return noChange;
+    return DaysFromDate(year, month, day) * secondsPerDay + hour * 3600 + minute * 60;
+}
+
+struct ClockRow {
+    const char* zone;
+    const char* hours;
+    const char* utc;
+    bool enforcing;
+    const char* next;  // UTC, or "never"
+};
+
+const ClockRow clockRows[] = {
+    // Mon 2026-12-07 08:00 in Tokyo, then at the range's end.
+    {"Tokyo", "Mon-Fri 08:40-12:30", "2026-12-06 23:00", false, "2026-12-06 23:40"},
+    {"Tokyo", "Mon-Fri 08:40-12:30", "2026-12-07 03:30", false, "2026-12-07 23:40"},
+    // Past midnight: Sunday's range holds into Monday, across the week's end; a Monday
+    // range past midnight says nothing about early Monday.
+    {"Tokyo", "Sun 21:00-07:00", "2026-12-13 11:59", false, "2026-12-13 12:00"},
+    {"Tokyo", "Sun 21:00-07:00", "2026-12-13 15:30", true, "2026-12-13 22:00"},
+    {"Tokyo", "Mon 21:00-07:00", "2026-12-13 15:30", false, "2026-12-14 12:00"},
+    {"Tokyo", "Sun 21:00-07:00", "2026-12-13 22:00", false, "2026-12-20 12:00"},
+    // 24:00 ends the day; a range starting at midnight follows with no change between.
+    {"Tokyo", "Fri 22:00-24:00", "2026-12-11 14:59", true, "2026-12-11 15:00"},
+    {"Tokyo", "Fri 22:00-24:00\nSat 00:00-01:00", "2026-12-11 14:59", true, "2026-12-11 16:00"},
+    {"Tokyo", "Mon-Sun 00:00-24:00", "2026-12-11 14:59", true, "never"},
+    {"Tokyo", "ZONE=Tokyo Standard Time", "2026-12-11 14:59", true, "never"},
+    // US Eastern, daylight time from Sun 2026-03-08 02:00 to Sun 2026-11-01 02:00: a range
+    // an hour short and one an hour long, one in the skipped hour starting when the clock
+    // jumps, and a weekday range read on the new clock.
+    {"Eastern", "Sun 01:00-03:00", "2026-03-08 06:30", true, "2026-03-08 07:00"},
+    {"Eastern", "Sun 02:30-04:00", "2026-03-08 06:59", false, "2026-03-08 07:00"},
+    {"Eastern", "Mon-Fri 08:00-16:00", "2026-03-06 21:00", false, "2026-03-09 12:00"},
+    {"Eastern", "Sun 00:00-02:00", "2026-11-01 05:30", true, "2026-11-01 07:00"},
+    // Western Europe goes back at 03:00 on 2026-10-25: 02:00-02:30 comes twice on the clock.
+    {"W. Europe", "Sun 01:30-02:30", "2026-10-25 00:45", false, "2026-10-25 01:00"},
+    // Southern hemisphere: daylight time ends Sun 2026-04-05 03:00 in Sydney.
+    {"AUS Eastern", "Mon-Fri 09:00-15:00", "2026-04-03 05:00", false, "2026-04-05 23:00"},
+    // Day 5 is the last: in September 2028 the fourth Sunday, the 24th.
+    {"New Zealand", "Sun 09:00-10:00", "2028-09-23 20:30", true, "2028-09-23 21:00"},
+    // Year-specific rules: the same July Wednesday with daylight time, then without.
+    {"Eastern, ended", "Wed 12:00-13:00", "2025-07-02 16:30", true, "2025-07-02 17:00"},
+    {"Eastern, ended", "Wed 12:00-13:00", "2026-07-01 16:30", false, "2026-07-01 17:00"},
+};
+
+TEST(HoursClock, SaysWhetherEnforcingAndWhenThatChanges)
+{
+    std::map<std::string, ZoneRules> zones = Zones();
+    for (const ClockRow& row : clockRows) {
+        SCOPED_TRACE(std::string(row.zone) + " | " + row.hours + " | " + row.utc);
+        HoursSchedule schedule;
+        ClearHours(schedule);
+        std::string hours = row.hours;
+        for (size_t at = 0, end; at <= hours.size(); at = end + 1) {
+            end = std::min(hours.find('\n', at), hours.size());
+            ASSERT_EQ(HoursFault::None, AddHoursLine(schedule, hours.c_str() + at, static_cast<int>(end - at)));
+        }
+        HoursState state = HoursAt(schedule, zones.at(row.zone), Utc(row.utc));
+        EXPECT_EQ(row.enforcing, state.enforcing);
+        EXPECT_EQ(Utc(row.next), state.nextChange);
+    }
+}
+
+}  // namespace
