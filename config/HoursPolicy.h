@@ -9,13 +9,13 @@ const char hoursPolicyKey[] = "HKLM\\SOFTWARE\\Policies\\Pyxen";
 const char hoursPolicyLines[] = "HKLM\\SOFTWARE\\Policies\\Pyxen\\Hours";
 const char hoursPolicyZone[] = "HKLM\\SOFTWARE\\Policies\\Pyxen\\HoursZone";
 
-enum class HoursPolicy {
+enum class PolicyHours {
     NotConfigured,  // hours.cfg decides
-    Disabled,       // enforcing always, whatever hours.cfg says
-    Enabled,        // schedule holds the policy's hours; they replace hours.cfg
+    Always,         // disabled: enforcing always, whatever hours.cfg says
+    Lines,          // enabled: schedule holds its lines and zone, in place of hours.cfg
     Refused,        // enabled, but error says which value and why: none of it applies
 };
 
 // error.line is the number of the value that was refused, or 0 for HoursZone. Like
 // ReadHoursFile, it overwrites schedule whatever it finds.
-HoursPolicy ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);
+PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);

@@ -61,33 +61,32 @@ HoursFault ReadLines(HKEY policy, HoursSchedule& schedule, int& line)
 
 }  // namespace
 
-HoursPolicy ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
+PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
 {
     ClearHours(schedule);
     error.line = 0;
     error.fault = HoursFault::None;
     HKEY policy = NULL;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, policyKey, 0, KEY_READ | KEY_WOW64_64KEY, &policy) != ERROR_SUCCESS)
-        return HoursPolicy::NotConfigured;
+        return PolicyHours::NotConfigured;
     DWORD enabled = 0;
     DWORD type = 0;
     DWORD size = sizeof enabled;
-    HoursPolicy result = HoursPolicy::NotConfigured;
+    PolicyHours result = PolicyHours::NotConfigured;
     if (RegQueryValueExW(policy, L"EnforcementHours", NULL, &type, reinterpret_cast<BYTE*>(&enabled),
                          &size) == ERROR_SUCCESS && type == REG_DWORD)
-        result = enabled != 0 ? HoursPolicy::Enabled : HoursPolicy::Disabled;
-    if (result == HoursPolicy::Enabled) {
-        error.fault = ReadLines(policy, schedule, error.line);
+        result = enabled != 0 ? PolicyHours::Lines : PolicyHours::Always;
+    if (result == PolicyHours::Lines) {
         char zone[4 * zoneNameSize];
         // An empty box leaves the zone to the PC, as no ZONE line does in the file.
         int length = ReadText(policy, L"HoursZone", zone, sizeof zone);
-        if (error.fault == HoursFault::None && length > 0) {
-            error.line = 0;
+        if (length > 0)
             error.fault = length == static_cast<int>(sizeof zone) ? HoursFault::ZoneTooLong
                                                                    : SetHoursZone(schedule, zone, length);
-        }
+        if (error.fault == HoursFault::None)
+            error.fault = ReadLines(policy, schedule, error.line);
         if (error.fault != HoursFault::None)
-            result = HoursPolicy::Refused;
+            result = PolicyHours::Refused;
         else
             error.line = 0;
     }

@@ -24,10 +24,10 @@ void FindHours(const char* settingsPath, HoursFound& found)
     found.fileReplaced = false;
     found.origin = HoursOrigin::None;
 #ifdef _WIN32
-    HoursPolicy policy = ReadHoursPolicy(found.schedule, found.error);
-    if (policy != HoursPolicy::NotConfigured) {
-        found.origin = policy == HoursPolicy::Disabled ? HoursOrigin::PolicyDisabled : HoursOrigin::Policy;
-        found.refused = policy == HoursPolicy::Refused;
+    PolicyHours policy = ReadHoursPolicy(found.schedule, found.error);
+    if (policy != PolicyHours::NotConfigured) {
+        found.origin = policy == PolicyHours::Always ? HoursOrigin::PolicyDisabled : HoursOrigin::Policy;
+        found.refused = policy == PolicyHours::Refused;
         FILE* file = fopen(found.filePath.c_str(), "rb");
         found.fileReplaced = file != nullptr;
         if (file)
