@@ -138,7 +138,11 @@ void PrintZone(const HoursFound& found, const HoursClock& clock)
 void PrintNow(const HoursSchedule& schedule, const HoursClock& clock)
 {
     if (!clock.zoneKnown) {
-        Print(Text(clock.zoneMissing ? Message::NowZoneMissing : Message::NowNotHere));
+#ifdef _WIN32
+        Print(Text(Message::NowZoneMissing));
+#else
+        Print(Text(Message::NowNotHere));
+#endif
         return;
     }
     HoursState state = HoursAt(schedule, clock.zone, clock.now);
