@@ -17,6 +17,12 @@ namespace {
 
 const int daysPerWeek = 7;
 
+// Monday is day 0, as in the schedule and in the count of days since 1601.
+const char* DayName(int64_t day)
+{
+    return Text(static_cast<Message>(static_cast<int>(Message::DayMon) + static_cast<int>(day % daysPerWeek)));
+}
+
 std::string ClockTime(int minutes)
 {
     return Format("%02d:%02d", minutes / 60, minutes % 60);
@@ -29,8 +35,7 @@ std::string LocalMoment(int64_t local, int64_t from)
     int minutes = static_cast<int>(local % secondsPerDay / 60);
     if (day == from / secondsPerDay)
         return ClockTime(minutes);
-    Message name = static_cast<Message>(static_cast<int>(Message::DayMon) + static_cast<int>(day % daysPerWeek));
-    return std::string(Text(name)) + " " + ClockTime(minutes);
+    return std::string(DayName(day)) + " " + ClockTime(minutes);
 }
 
 bool StartsFirst(const HoursRange& a, const HoursRange& b)
@@ -47,7 +52,7 @@ void PrintWeek(const HoursSchedule& schedule)
     std::sort(sorted, sorted + schedule.count, StartsFirst);
     int next = 0;
     for (int day = 0; day < daysPerWeek; ++day) {
-        std::string line = "  " + Padded(Text(static_cast<Message>(static_cast<int>(Message::DayMon) + day)), 3);
+        std::string line = "  " + Padded(DayName(day), 3);
         bool any = false;
         for (; next < schedule.count && sorted[next].start / minutesPerDay == day; ++next) {
             if (next > 0 && sorted[next].start == sorted[next - 1].start &&
