@@ -6,8 +6,10 @@
 #
 # A case folder holds pyxen.cfg and any program lists, or make.sh to write files whose
 # bytes a text file can't keep (trailing blanks, CRs, long lines); args holds the
-# command line when it isn't the default one. The checker speaks the locale's language;
-# the cases choose theirs with --lang, whatever the machine's locale.
+# command line when it isn't the default one, and env the variables it runs with, one
+# NAME=value a line (PYXEN_CHECK_NOW fixes the clock of the hours). The checker speaks
+# the locale's language; the cases choose theirs with --lang, whatever the machine's
+# locale.
 set -u
 export LC_ALL=C
 tool=$1
@@ -24,6 +26,11 @@ fi
 args=()
 if [ -f args ]; then
     read -r -a args < args
+fi
+if [ -f env ]; then
+    while IFS= read -r variable; do
+        export "$variable"
+    done < env
 fi
 "$tool" "${args[@]}" > actual.txt 2>&1
 echo "exit $?" >> actual.txt

@@ -1,7 +1,8 @@
 #!/bin/bash
 # End to end under Wine: the windows that pyxen-check --windows names are exactly the
 # windows that pyxen.exe, given the same settings, then asks to close; those a Differs
-# rule leaves alone are shown with the reason.
+# rule leaves alone are shown with the reason. The enforcement hours are shown in a zone
+# read from the registry, and a policy replaces hours.cfg.
 #
 #   wine-dry-run.sh WINDOWS_BUILD_DIR WORK_DIR
 set -u
@@ -100,6 +101,37 @@ wine "$checkExe" --lang en > writable.txt 2>&1
 grep -q '^\.\\pyxen\.cfg: Everyone may change this file' writable.txt ||
     fail "no warning that everyone may change pyxen.cfg"
 chmod o-w pyxen.cfg
+
+# Monday 00:00 UTC is 09:00 in Tokyo: only the registry's zone puts it inside a lesson.
+printf 'ZONE=Tokyo Standard Time\nMon-Fri 08:40-12:30 13:15-15:40\nSun 21:00-07:00\n' > hours.cfg
+PYXEN_CHECK_NOW=2026-12-07T00:00+00:00 wine "$checkExe" --lang en > hours.txt 2>&1
+tr -d '\r' < hours.txt > hours.lf
+cat hours.lf
+for line in 'hours .\hours.cfg' 'zone Tokyo Standard Time' '  Mon  08:40-12:30  13:15-15:40' \
+    '  Sun  21:00-07:00' 'now: enforcing until 12:30'; do
+    grep -qxF "$line" hours.lf || fail "the hours in Tokyo do not show '$line'"
+done
+
+# Enabled, the policy replaces hours.cfg; a zone Windows lacks, and then a broken line,
+# are shown where they are in the registry.
+policy='HKLM\Software\Policies\Pyxen'
+wine reg add "$policy" /v EnforcementHours /t REG_DWORD /d 1 /f > /dev/null
+wine reg add "$policy" /v HoursZone /d 'Atlantis Standard Time' /f > /dev/null
+wine reg add "$policy\Hours" /v 1 /d 'Sat 10:00-11:00' /f > /dev/null
+wine "$checkExe" --lang en 2>&1 | tr -d '\r' > policy.lf
+cat policy.lf
+for line in 'hours Group Policy, HKLM\SOFTWARE\Policies\Pyxen' \
+    '  .\hours.cfg is not used: the policy replaces it' \
+    'zone Atlantis Standard Time, which this PC does not have' '  Sat  10:00-11:00'; do
+    grep -qxF "$line" policy.lf || fail "the policy's hours do not show '$line'"
+done
+grep -qF 'HKLM\SOFTWARE\Policies\Pyxen\HoursZone: the time zone "Atlantis Standard Time" is not on this PC' \
+    policy.lf || fail "no warning that the policy's zone is not on this PC"
+wine reg add "$policy\Hours" /v 2 /d 'Sun 07:00-07:00' /f > /dev/null
+wine "$checkExe" --lang en 2>&1 | tr -d '\r' > refused.lf
+cat refused.lf
+grep -qxF 'HKLM\SOFTWARE\Policies\Pyxen\Hours:2: the hours are refused whole: a range that ends where it starts' \
+    refused.lf || fail "no warning of the policy's broken line 2"
 
 wine_bg pyxenPid "$pyxenExe"
 for i in 0 1 2 5; do

@@ -5,6 +5,7 @@
 #include "tools/pyxen-check/Console.h"
 #include "tools/pyxen-check/Dispatch.h"
 #include "tools/pyxen-check/Findings.h"
+#include "tools/pyxen-check/HoursReport.h"
 #include "tools/pyxen-check/Messages.h"
 #include "tools/pyxen-check/Report.h"
 #include "tools/pyxen-check/Text.h"
@@ -137,6 +138,7 @@ static int Check(int argc, char** argv)
 #endif
 
     PrintReport(options.path);
+    PrintHours(options.path);
 #ifdef _WIN32
     if (options.listWindows)
         ListWindows();

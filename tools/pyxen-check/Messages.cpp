@@ -28,12 +28,17 @@ constexpr Texts texts[] = {
      "  - the interval and the line it came from;\n"
      "  - the rule table as loaded: index, method (0 Exact, 1 Contains, 2 Differs;\n"
      "    any other never matches), name, and the file and line it came from;\n"
+     "  - the enforcement hours: hours.cfg in the folder of SETTINGS or, on Windows,\n"
+     "    the Group Policy, which replaces it: which is in force, its time zone, the\n"
+     "    week, whether Pyxen enforces now and until when, and a refused line with\n"
+     "    the reason;\n"
      "  - a warning, with file and line, for each line that probably does not say\n"
      "    what its writer meant: keyword lines that look like window titles\n"
      "    ('INTERNET Radio'), 'Name:1' without a blank before ':', methods other\n"
      "    than 0 to 2, empty names, Differs rules, intervals under 100 ms, lines cut\n"
      "    at 249 bytes, rules past the 250th, unreadable program lists, names with\n"
-     "    leading or trailing blanks, duplicate rules, and lines that are ignored;\n"
+     "    leading or trailing blanks, duplicate rules, lines that are ignored, and\n"
+     "    enforcement hours that name no time zone;\n"
      "    and for text that did not come through: characters the ANSI code page\n"
      "    lacks, invalid bytes, a byte order mark inside a file, a file that looks\n"
      "    like UTF-16 without a mark, and, where the ANSI code page is UTF-8\n"
@@ -72,12 +77,15 @@ constexpr Texts texts[] = {
      "  - 間隔と、それを指定した行\n"
      "  - 読み込まれたルールの一覧: 番号、照合方法（0 完全一致、1 部分一致、\n"
      "    2 不一致。それ以外はどれにも一致しません）、名前、指定したファイルと行\n"
+     "  - 制限する時間帯: 設定ファイルと同じフォルダーの hours.cfg、または Windows では\n"
+     "    それより優先されるグループ ポリシー。どちらが使われるか、タイム ゾーン、\n"
+     "    1 週間の表、現在制限中かどうかといつまでか、受け付けられない行とその理由\n"
      "  - 書いた人の意図と違う意味になっていそうな行ごとに、ファイル名と行番号付きの\n"
      "    警告: ウィンドウのタイトルに見えるキーワード行（'INTERNET Radio'）、\n"
      "    ':' の前に空白のない 'Name:1'、0～2 以外の照合方法、空の名前、不一致の\n"
      "    ルール、100 ミリ秒未満の間隔、249 バイトで切られた行、250 件を超えた\n"
      "    ルール、読めないプログラムリスト、前後に空白のある名前、重複したルール、\n"
-     "    無視される行。さらに、正しく変換されなかった文字: ANSI コードページに\n"
+     "    無視される行、タイム ゾーンを指定していない時間帯。さらに、正しく変換されなかった文字: ANSI コードページに\n"
      "    ない文字、不正なバイト列、ファイルの途中にある BOM、BOM のない UTF-16 と\n"
      "    思われるファイル、ANSI コードページが UTF-8（65001）の場合に ANSI として\n"
      "    読まれたファイル中の 0x7F を超えるバイト。\n"
@@ -276,6 +284,89 @@ constexpr Texts texts[] = {
      "%s がこのファイルを変更できます。Pyxen Guard サービスのもとでは、書き込める人がルールを"
      "無効にできます。書き込みは管理者だけに許可してください"},
     {Message::ChangeableByYou, "you (not an administrator)", "あなた（管理者ではありません）"},
+    {Message::HoursNone, "hours none (no %s): enforcing at all hours\n",
+     "時間帯 なし（%s がありません）: 常に制限します\n"},
+    {Message::HoursFile, "hours %s\n", "時間帯 %s\n"},
+    {Message::HoursPolicy, "hours Group Policy, %s\n", "時間帯 グループ ポリシー（%s）\n"},
+    {Message::HoursPolicyDisabled,
+     "hours Group Policy, %s: disabled, so enforcing at all hours, whatever hours.cfg says\n",
+     "時間帯 グループ ポリシー（%s）で無効: hours.cfg の内容にかかわらず、常に制限します\n"},
+    {Message::HoursFileReplaced, "  %s is not used: the policy replaces it\n",
+     "  %s は使われません（ポリシーが優先されます）\n"},
+    {Message::HoursRefused,
+     "  refused whole (see the warnings): Pyxen Guard keeps the hours it has in force, or "
+     "enforces at all hours if it starts with none\n",
+     "  全体が受け付けられません（警告を参照）。Pyxen Guard は適用中の時間帯を使い続け、"
+     "適用中の時間帯がないまま起動した場合は常に制限します\n"},
+    {Message::HoursNoRange, "  no range: enforcing at all hours\n",
+     "  時間帯の指定がありません: 常に制限します\n"},
+    {Message::ZoneHeading, "zone %s\n", "タイム ゾーン %s\n"},
+    {Message::ZoneSystemHeading, "zone this PC's own, %s\n", "タイム ゾーン この PC の設定（%s）\n"},
+    {Message::ZoneOwnHeading, "zone the PC's own\n", "タイム ゾーン PC の設定\n"},
+    {Message::ZoneMissingHeading, "zone %s, which this PC does not have\n",
+     "タイム ゾーン %s（この PC にはありません）\n"},
+    {Message::DayMon, "Mon", "月"},
+    {Message::DayTue, "Tue", "火"},
+    {Message::DayWed, "Wed", "水"},
+    {Message::DayThu, "Thu", "木"},
+    {Message::DayFri, "Fri", "金"},
+    {Message::DaySat, "Sat", "土"},
+    {Message::DaySun, "Sun", "日"},
+    {Message::DayFree, "-", "なし"},
+    {Message::NowUntil, "now: enforcing until %s\n", "現在: 制限中（%s まで）\n"},
+    {Message::NowFrom, "now: not enforcing, from %s\n", "現在: 制限していません（%s から制限）\n"},
+    {Message::NowAlways, "now: enforcing, at all hours\n", "現在: 制限中（常に制限します）\n"},
+    {Message::NowNever, "now: not enforcing\n", "現在: 制限していません\n"},
+    {Message::NowNotHere, "now: told on Windows only, which holds the time zones' rules\n",
+     "現在: Windows でのみ表示します（タイム ゾーンの規則は Windows にあります）\n"},
+    {Message::NowZoneMissing, "now: unknown, without the zone's rules\n",
+     "現在: タイム ゾーンの規則がないため不明です\n"},
+    {Message::HoursLineRefused, "the hours are refused whole: %s",
+     "時間帯の設定全体が受け付けられません: %s"},
+    {Message::ZoneNotSet,
+     "no time zone is named, so the hours follow this PC's time zone, which standard users "
+     "may change, shifting the hours; name one, such as Tokyo Standard Time (ZONE= in "
+     "hours.cfg, the time zone box in the policy)",
+     "タイム ゾーンが指定されていません。時間帯は PC のタイム ゾーンに従いますが、タイム ゾーンは"
+     "標準ユーザーでも変更でき、時間帯がずれてしまいます。Tokyo Standard Time のように指定して"
+     "ください（hours.cfg では ZONE=、ポリシーでは［タイム ゾーン］欄）"},
+    {Message::ZoneMissing,
+     "the time zone \"%s\" is not on this PC (no such key under HKLM\\SOFTWARE\\Microsoft\\"
+     "Windows NT\\CurrentVersion\\Time Zones): check its spelling",
+     "タイム ゾーン \"%s\" はこの PC にありません（HKLM\\SOFTWARE\\Microsoft\\Windows NT\\"
+     "CurrentVersion\\Time Zones にそのキーがありません）。綴りを確認してください"},
+    {Message::FaultLineTooLong, "the line is longer than 249 bytes",
+     "行が 249 バイトを超えています"},
+    {Message::FaultTextUnreadable, "the line holds bytes the ANSI code page can't convert",
+     "ANSI コードページで変換できないバイトがあります"},
+    {Message::FaultNoDays, "a time range with no day before it",
+     "時刻の範囲の前に曜日がありません"},
+    {Message::FaultUnknownDay,
+     "not a day: days are Mon to Sun or 月 to 日, alone, as a span (Mon-Fri) or as a list "
+     "(Mon,Wed)",
+     "曜日として読めません。曜日は 月～日 または Mon～Sun で、1 日だけ、範囲（月-金）、"
+     "列挙（月,水）のいずれかで指定します"},
+    {Message::FaultNoRange, "days without a time range after them",
+     "曜日の後ろに時刻の範囲がありません"},
+    {Message::FaultBadRange,
+     "not a time range HH:MM-HH:MM, or something other than a range or comment follows",
+     "HH:MM-HH:MM の形の時刻の範囲になっていないか、範囲の後ろに範囲でもコメントでもない"
+     "文字があります"},
+    {Message::FaultBadTime,
+     "no such time: hours run to 23 and minutes to 59, and 24:00 may only end a range",
+     "存在しない時刻です。時は 23 まで、分は 59 までで、24:00 は終了時刻にだけ使えます"},
+    {Message::FaultEmptyRange, "a range that ends where it starts",
+     "開始時刻と終了時刻が同じです"},
+    {Message::FaultTooManyRanges, "more than %d ranges in all, each day of a span counted",
+     "時刻の範囲が、範囲指定の曜日ごとに数えて合計 %d 個を超えています"},
+    {Message::FaultZoneEmpty, "ZONE= names no time zone",
+     "ZONE= の後ろにタイム ゾーンの名前がありません"},
+    {Message::FaultZoneNotAscii,
+     "the time zone's name holds a character no registry key name of a zone has",
+     "タイム ゾーンの名前に、レジストリのキー名にはない文字があります"},
+    {Message::FaultZoneTooLong, "the time zone's name is longer than %d characters",
+     "タイム ゾーンの名前が %d 文字を超えています"},
+    {Message::FaultZoneRepeated, "a second ZONE= line", "ZONE= の行が 2 つ以上あります"},
 };
 
 // Both texts of a message must take the same arguments: the conversions, with their

@@ -1,0 +1,42 @@
+#include "tools/pyxen-check/HoursSource.h"
+
+#ifdef _WIN32
+#include "config/HoursPolicy.h"
+
+#include <stdio.h>
+#endif
+
+std::string HoursFilePath(const char* settingsPath)
+{
+    std::string path = settingsPath;
+#ifdef _WIN32
+    size_t folder = path.find_last_of("\\/:");
+#else
+    size_t folder = path.find_last_of('/');
+#endif
+    return (folder == std::string::npos ? std::string() : path.substr(0, folder + 1)) + "hours.cfg";
+}
+
+void FindHours(const char* settingsPath, HoursFound& found)
+{
+    found.filePath = HoursFilePath(settingsPath);
+    found.refused = false;
+    found.fileReplaced = false;
+    found.origin = HoursOrigin::None;
+#ifdef _WIN32
+    PolicyHours policy = ReadHoursPolicy(found.schedule, found.error);
+    if (policy != PolicyHours::NotConfigured) {
+        found.origin = policy == PolicyHours::Always ? HoursOrigin::PolicyDisabled : HoursOrigin::Policy;
+        found.refused = policy == PolicyHours::Refused;
+        FILE* file = fopen(found.filePath.c_str(), "rb");
+        found.fileReplaced = file != nullptr;
+        if (file)
+            fclose(file);
+        return;
+    }
+#endif
+    HoursRead read = ReadHoursFile(found.filePath.c_str(), found.schedule, found.error);
+    if (read != HoursRead::Missing)
+        found.origin = HoursOrigin::File;
+    found.refused = read == HoursRead::Refused;
+}
