@@ -1,6 +1,7 @@
 #include "guard/ServiceLoop.h"
 
 #include "guard/Guard.h"
+#include "guard/HoursWatch.h"
 #include "guard/Win32Guard.h"
 
 #include <wtsapi32.h>
@@ -64,6 +65,12 @@ void QueueSessionChange(DWORD type, SessionId session)
     SetEvent(changeEvent);
 }
 
+void WakeGuardLoop()
+{
+    HoursClockChanged();
+    SetEvent(changeEvent);
+}
+
 void StopGuardLoop()
 {
     SetEvent(stopEvent);
@@ -79,26 +86,56 @@ bool PrepareGuardLoop()
 
 void RunGuardLoop(const LoopWatch* watch)
 {
-    GuardStart();
+    // The full path names the file in the event log.
+    char path[MAX_PATH];
+    DWORD length = GetFullPathNameA("hours.cfg", MAX_PATH, path, NULL);
+    StartHoursWatch(length > 0 && length < MAX_PATH ? path : "hours.cfg");
+    GuardStart(HoursEnforcing());
+    // A save of hours.cfg is seen at once; without the notification, at the next poll.
+    HANDLE folder = FindFirstChangeNotificationW(
+        GuardFolder(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
     // Each child's end is waited for by the thread pool, which sets one event (see
-    // StartPyxen): the loop itself waits on four handles, however many sessions there are.
-    // The stop comes first, so that it wins over everything else signalled.
-    HANDLE handles[4] = {stopEvent, changeEvent, ChildEndedEvent(), NULL};
+    // StartPyxen): the loop itself waits on a few handles, however many sessions there
+    // are. The stop comes first, so that it wins over everything else signalled.
+    HANDLE handles[5] = {stopEvent, changeEvent, ChildEndedEvent(), NULL, NULL};
     DWORD count = 3;
-    if (watch)
+    DWORD watchAt = 0;
+    DWORD folderAt = 0;
+    if (watch) {
+        watchAt = count;
         handles[count++] = watch->handle;
+    }
+    if (folder != INVALID_HANDLE_VALUE) {
+        folderAt = count;
+        handles[count++] = folder;
+    }
     for (;;) {
+        // Every wake looks at the hours: one after the clock was set or the PC slept
+        // finds itself inside or outside them at once.
+        CheckHours();
         GuardTime next = GuardNextWake();
-        DWORD wait = next == 0 ? INFINITE : MillisecondsUntil(next);
-        DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, wait);
+        GuardTime hours = NextHoursCheck();
+        if (next == 0 || hours < next)
+            next = hours;
+        DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, MillisecondsUntil(next));
         if (signalled == WAIT_OBJECT_0)
             break;
         if (signalled == WAIT_FAILED)
             Sleep(1000);  // a handle closed under us: look again rather than spin
         if (signalled == WAIT_OBJECT_0 + 1)
             TakeSessionChanges();
-        if (watch && signalled == WAIT_OBJECT_0 + 3)
+        if (watchAt && signalled == WAIT_OBJECT_0 + watchAt)
             watch->Wake();
+        if (folderAt && signalled == WAIT_OBJECT_0 + folderAt) {
+            HoursFolderChanged();
+            if (!FindNextChangeNotification(folder)) {
+                // Given up: the polls still find each edit, only later.
+                FindCloseChangeNotification(folder);
+                count = folderAt;
+                folderAt = 0;
+            }
+        }
         GuardPoll();
     }
     GuardStop();
