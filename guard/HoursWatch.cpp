@@ -111,7 +111,7 @@ const wchar_t* SourceText(Source source)
 void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third, Source source)
 {
     const wchar_t* strings[] = {SourceText(source), second, third};
-    ReportGuardEvent(event, strings, 3);
+    ReportGuardEvent(event, strings, third ? 3 : 2);
 }
 
 // A source that can't be used: the hours in force stay, or, with none yet, enforcing
@@ -166,7 +166,10 @@ void TakeHours(bool starting)
     wchar_t ranges[24];
     wchar_t zone[zoneNameSize];
     swprintf(ranges, 24, L"%d", inForce.schedule.count);
-    AnsiToWide(inForce.zoneName, zone, zoneNameSize);
+    if (inForce.zoneName[0])
+        AnsiToWide(inForce.zoneName, zone, zoneNameSize);
+    else
+        wcscpy(zone, L"システムの設定 (the system's)");
     ReportHours(GuardEvent::HoursApplied, ranges, zone, source);
 }
 
@@ -174,7 +177,7 @@ void TakeHours(bool starting)
 void LocalText(int64_t utc, wchar_t* text, int size)
 {
     if (utc == noChange) {
-        swprintf(text, static_cast<size_t>(size), L"-");
+        swprintf(text, static_cast<size_t>(size), L"終わりなし (no end)");
         return;
     }
     static const wchar_t* const days[] = {L"Mon", L"Tue", L"Wed", L"Thu",

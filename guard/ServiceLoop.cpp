@@ -22,6 +22,8 @@ const int changeCapacity = 32;
 SessionChange changes[changeCapacity];
 int changeCount;
 bool changesLost;
+// Set by the handler's thread when the clock was set or the PC resumed.
+LONG volatile clockChanged;
 
 void TakeSessionChanges()
 {
@@ -67,7 +69,7 @@ void QueueSessionChange(DWORD type, SessionId session)
 
 void WakeGuardLoop()
 {
-    HoursClockChanged();
+    InterlockedExchange(&clockChanged, 1);
     SetEvent(changeEvent);
 }
 
@@ -123,8 +125,11 @@ void RunGuardLoop(const LoopWatch* watch)
             break;
         if (signalled == WAIT_FAILED)
             Sleep(1000);  // a handle closed under us: look again rather than spin
-        if (signalled == WAIT_OBJECT_0 + 1)
+        if (signalled == WAIT_OBJECT_0 + 1) {
+            if (InterlockedExchange(&clockChanged, 0))
+                HoursClockChanged();
             TakeSessionChanges();
+        }
         if (watchAt && signalled == WAIT_OBJECT_0 + watchAt)
             watch->Wake();
         if (folderAt && signalled == WAIT_OBJECT_0 + folderAt) {

@@ -81,7 +81,7 @@ TEST_F(HoursWatchTest, PyxensRunFromEachBeginningToEachEndAndNotBetween)
     Start("Mon 08:40-12:30\nMon 23:00-01:00\n");
     EXPECT_EQ(Running(), 0);
     ASSERT_EQ(Hours().size(), 2u);
-    EXPECT_EQ(Hours()[0].strings, (Strings{L"hours.cfg", L"2", L""}));
+    EXPECT_EQ(Hours()[0].strings, (Strings{L"hours.cfg", L"2", L"システムの設定 (the system's)"}));
     EXPECT_EQ(Hours()[1].event, GuardEvent::HoursEnded);
     EXPECT_EQ(Hours()[1].strings[1], L"Mon 2026-12-07 08:40");
 
@@ -164,7 +164,8 @@ TEST_F(HoursWatchTest, ABrokenEditIsRefusedWholeAndTheHoursInForceStay)
     Write("ZONE=Tokyo Standard Time\nMon 08:40-12:30\n");
     RunFor(hoursQuietMs);
     EXPECT_EQ(Running(), 0);
-    EXPECT_EQ(Hours()[before + 2].strings, (Strings{L"hours.cfg", L"1", L"Tokyo Standard Time"}));
+    EXPECT_EQ(Hours()[before + 2].strings,
+              (Strings{L"hours.cfg", L"1", L"Tokyo Standard Time"}));
 }
 
 TEST_F(HoursWatchTest, StartingWithBrokenHoursEnforcesAlwaysUntilTheyAreFixed)
