@@ -241,9 +241,14 @@ void HoursFolderChanged()
     folderChanged = true;
 }
 
-void HoursClockChanged()
+void HoursReadAgain()
 {
     pollAt = GuardNow();
+}
+
+void HoursPolicyChanged()
+{
+    pollAt = GuardNow() + hoursQuietMs;
 }
 
 void CheckHours()

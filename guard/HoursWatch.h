@@ -5,8 +5,9 @@
 // whole and the hours in force stay; with none in force yet, the guard enforces always.
 #include "guard/GuardSystem.h"
 
-// The policy and the zones are read again this often: a changed policy, or a standard
-// user's change of the system's zone, takes effect within it.
+// The policy and the zones are read again this often: a standard user's change of the
+// system's zone takes effect within it, and so does a changed policy when its
+// notification can't be had.
 const GuardTime hoursPollMs = 60 * 1000;
 
 // An edited hours.cfg is read once its stamp has stayed the same this long.
@@ -23,8 +24,13 @@ bool HoursEnforcing();
 // The install folder changed: hours.cfg's stamp is looked at by the next CheckHours.
 void HoursFolderChanged();
 
-// The clock was set or the PC woke: the policy and zone are read again now.
-void HoursClockChanged();
+// The clock was set or the PC woke: the policy and zone are read again by the next
+// CheckHours.
+void HoursReadAgain();
+
+// A policy changed: the policy is read once it has been quiet for hoursQuietMs, since
+// policy processing writes a key's values one by one.
+void HoursPolicyChanged();
 
 // Does what is due: an edited hours.cfg, once settled, and the policy and zone at each
 // poll, are applied or refused (one entry each), and at a beginning or an end of the

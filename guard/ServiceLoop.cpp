@@ -54,6 +54,13 @@ void TakeSessionChanges()
         GuardReconcile();
 }
 
+// Signals event at the next change of a value or subkey anywhere under key.
+bool ArmPolicyWatch(HKEY key, HANDLE event)
+{
+    return RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                   event, TRUE) == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 void QueueSessionChange(DWORD type, SessionId session)
@@ -97,10 +104,18 @@ void RunGuardLoop(const LoopWatch* watch)
     HANDLE folder = FindFirstChangeNotificationW(
         GuardFolder(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+    // Policy processing may delete and recreate the product's key, so the watch is on
+    // all policies; it fires once per arming.
+    HKEY policies = NULL;
+    HANDLE policyEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (policyEvent && RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies", 0,
+                                     KEY_NOTIFY | KEY_WOW64_64KEY, &policies) != ERROR_SUCCESS)
+        policies = NULL;
+    bool policyWatched = policies && ArmPolicyWatch(policies, policyEvent);
     // Each child's end is waited for by the thread pool, which sets one event (see
     // StartPyxen): the loop itself waits on a few handles, however many sessions there
     // are. The stop comes first, so that it wins over everything else signalled.
-    HANDLE handles[5] = {stopEvent, changeEvent, ChildEndedEvent(), NULL, NULL};
+    HANDLE handles[6] = {stopEvent, changeEvent, ChildEndedEvent(), NULL, NULL, NULL};
     DWORD count = 3;
     DWORD watchAt = 0;
     DWORD folderAt = 0;
@@ -108,6 +123,12 @@ void RunGuardLoop(const LoopWatch* watch)
         watchAt = count;
         handles[count++] = watch->handle;
     }
+    DWORD policyAt = 0;
+    if (policyWatched) {
+        policyAt = count;
+        handles[count++] = policyEvent;
+    }
+    // Last, so that giving it up leaves the others where they are.
     if (folder != INVALID_HANDLE_VALUE) {
         folderAt = count;
         handles[count++] = folder;
@@ -127,11 +148,16 @@ void RunGuardLoop(const LoopWatch* watch)
             Sleep(1000);  // a handle closed under us: look again rather than spin
         if (signalled == WAIT_OBJECT_0 + 1) {
             if (InterlockedExchange(&clockChanged, 0))
-                HoursClockChanged();
+                HoursReadAgain();
             TakeSessionChanges();
         }
         if (watchAt && signalled == WAIT_OBJECT_0 + watchAt)
             watch->Wake();
+        if (policyAt && signalled == WAIT_OBJECT_0 + policyAt) {
+            HoursPolicyChanged();
+            // Unarmed, it stays quiet: the polls still find each change, only later.
+            ArmPolicyWatch(policies, policyEvent);
+        }
         if (folderAt && signalled == WAIT_OBJECT_0 + folderAt) {
             HoursFolderChanged();
             if (!FindNextChangeNotification(folder)) {

@@ -120,7 +120,7 @@ TEST_F(HoursWatchTest, AWakeAfterSleepOrASetClockFindsWhereTheHoursAre)
     FakeAdvance(1000);
     // Slept from 00:00 to 09:00: the resume wakes the loop, which enforces at once.
     FakeSetUtc(monday + 9 * 3600);
-    HoursClockChanged();
+    HoursReadAgain();
     RunFor(0);
     EXPECT_EQ(Running(), 2);
     // Woken after the range: no Pyxen, whatever it missed.
