@@ -1,5 +1,8 @@
 #include "guard/FakeGuardSystem.h"
 
+#include "config/ZoneLookup.h"
+
+#include <stdio.h>
 #include <wchar.h>
 
 namespace {
@@ -13,6 +16,12 @@ struct FakeSession {
 };
 
 GuardTime now = 1000;
+int64_t utcOffset;
+std::map<std::string, ZoneRules> zones;
+std::string systemZone;
+PolicyHours policyKind;
+std::vector<std::string> policyLines;
+std::string policyZone;
 std::vector<SessionId> sessions;
 SessionId consoleSession = noSession;
 std::map<SessionId, FakeSession> sessionInfo;
@@ -47,6 +56,12 @@ void End(FakeChild& child, unsigned long status, bool byGuard)
 void FakeGuardReset()
 {
     now = 1000;
+    utcOffset = DaysFromDate(2026, 12, 7) * secondsPerDay - 1;
+    zones.clear();
+    systemZone.clear();
+    policyKind = PolicyHours::NotConfigured;
+    policyLines.clear();
+    policyZone.clear();
     sessions.clear();
     consoleSession = noSession;
     sessionInfo.clear();
@@ -60,6 +75,18 @@ void FakeGuardReset()
 }
 
 void FakeAdvance(GuardTime ms) { now += ms; }
+
+void FakeSetUtc(int64_t utc) { utcOffset = utc - static_cast<int64_t>(now / 1000); }
+void FakeSetZone(const std::string& name, const ZoneRules& zone) { zones[name] = zone; }
+void FakeSetSystemZone(const std::string& name) { systemZone = name; }
+
+void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines,
+                   const std::string& zone)
+{
+    policyKind = kind;
+    policyLines = lines;
+    policyZone = zone;
+}
 
 void FakeSetSessions(const std::vector<SessionId>& list) { sessions = list; }
 void FakeSetConsoleSession(SessionId session) { consoleSession = session; }
@@ -136,6 +163,38 @@ const std::vector<FakeEvent>& FakeEvents() { return events; }
 // The seam itself.
 
 GuardTime GuardNow() { return now; }
+
+int64_t GuardUtcNow() { return utcOffset + static_cast<int64_t>(now / 1000); }
+
+PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
+{
+    if (policyKind != PolicyHours::Lines)
+        return policyKind;
+    if (!policyZone.empty())
+        error.fault = SetHoursZone(schedule, policyZone.c_str(), static_cast<int>(policyZone.size()));
+    for (size_t i = 0; i < policyLines.size() && error.fault == HoursFault::None; ++i) {
+        error.line = static_cast<int>(i + 1);
+        error.fault = AddHoursLine(schedule, policyLines[i].c_str(),
+                                   static_cast<int>(policyLines[i].size()));
+    }
+    return error.fault == HoursFault::None ? PolicyHours::Lines : PolicyHours::Refused;
+}
+
+bool ReadNamedZone(const char* keyName, ZoneRules& zone)
+{
+    auto found = zones.find(keyName);
+    if (found == zones.end())
+        return false;
+    zone = found->second;
+    return true;
+}
+
+bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize)
+{
+    snprintf(keyName, static_cast<size_t>(keyNameSize), "%s", systemZone.c_str());
+    zone = zones[systemZone];
+    return true;
+}
 
 int ListUserSessions(SessionId* list, int capacity)
 {

@@ -3,6 +3,7 @@
 // with user names, Pyxens that run until a test ends them (or that end at once, as a
 // Pyxen with unreadable settings does), a clock that moves only when told, file stamps
 // set per path, and a record of every event-log entry with its strings.
+#include "config/ZoneRules.h"
 #include "guard/GuardSystem.h"
 
 #include <map>
@@ -28,10 +29,22 @@ struct FakeEvent {
     std::vector<std::wstring> strings;
 };
 
-// Forgets every session, child, stamp and event; the clock goes back to 1000.
+// Forgets every session, child, stamp, zone, policy and event; the clock goes back to
+// 1000, the wall clock to Monday 2026-12-07 00:00 UTC, the system's zone to UTC.
 void FakeGuardReset();
 
 void FakeAdvance(GuardTime ms);
+
+// The wall clock is set (UTC seconds since 1601); it goes on with FakeAdvance.
+void FakeSetUtc(int64_t utc);
+
+// The registry's zones by key name, and the one the system is set to ("" for UTC).
+void FakeSetZone(const std::string& name, const ZoneRules& zone);
+void FakeSetSystemZone(const std::string& name);
+
+// The machine policy: its kind, and for Lines its lines and zone, read as Windows does.
+void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines = {},
+                   const std::string& zone = "");
 
 // The sessions ListUserSessions gives (those with a user), and the console session,
 // which has a user only while the list is empty, as on a system that keeps no sessions.

@@ -22,6 +22,8 @@ struct Guarded {
 
 Guarded guarded[guardMaxSessions];
 
+bool enforcing = true;
+
 // The last swap, until its entry is written.
 struct {
     bool open;
@@ -255,6 +257,8 @@ void PollSwap(Guarded& slot, GuardTime now)
 
 void StartIn(SessionId session)
 {
+    if (!enforcing)
+        return;
     Guarded* slot = Add(session);
     if (slot && slot->child == 0 && slot->heldUntil == 0 && Start(*slot))
         Report(GuardEvent::PyxenStarted, *slot);
@@ -262,14 +266,29 @@ void StartIn(SessionId session)
 
 }  // namespace
 
-void GuardStart()
+void GuardStart(bool enforcingNow)
 {
     for (Guarded& slot : guarded)
         slot = Guarded{};
+    enforcing = enforcingNow;
     swap.open = false;
     limitReported = false;
     ReportGuardEvent(GuardEvent::GuardStarted, nullptr, 0);
     GuardReconcile();
+}
+
+void GuardSetEnforcing(bool enforcingNow)
+{
+    if (enforcingNow == enforcing)
+        return;
+    enforcing = enforcingNow;
+    if (enforcing) {
+        GuardReconcile();
+        return;
+    }
+    for (Guarded& slot : guarded)
+        if (slot.used)
+            Forget(slot);
 }
 
 void GuardLogon(SessionId session)

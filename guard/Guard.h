@@ -32,8 +32,14 @@ const GuardTime longestHoldMs = 60 * 60 * 1000;
 const GuardTime swapRetryMs = 2 * 60 * 1000;
 
 // The service starts: one Pyxen in every session with a user, or in the console session
-// when the list is empty.
-void GuardStart();
+// when the list is empty; none while the enforcement hours don't hold.
+void GuardStart(bool enforcing = true);
+
+// The enforcement hours began (true) or ended. At the beginning every session with a user
+// gets a Pyxen; at the end every Pyxen ends and the sessions are forgotten: until the
+// next beginning no Pyxen starts, not at a logon, and none is started again or held
+// back. Settings applied meanwhile are those the Pyxens of the beginning load.
+void GuardSetEnforcing(bool enforcing);
 
 // A user logged on or connected to the session: it gets a Pyxen unless it has one, or
 // has no logged-on user (a connect to the logon screen; the logon that follows counts).

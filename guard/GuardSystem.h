@@ -3,6 +3,8 @@
 // Win32 side; the unit tests link the in-memory fake in its place, so the guard's
 // decisions (which sessions get a Pyxen, when to start one again, when to hold one
 // back, when to apply edited settings) are tested natively, as the sweep is.
+#include "config/HoursFile.h"
+
 #include <stdint.h>
 
 typedef unsigned long SessionId;
@@ -55,6 +57,24 @@ struct FileStamp {
 
 FileStamp ReadFileStamp(const char* path);
 
+// --- Enforcement hours -----------------------------------------------------------
+// hours.cfg is read with the readers (ReadHoursFile) and its change told by its stamp;
+// zones come from config/ZoneLookup.h, which the fake also gives.
+
+// The wall clock in UTC seconds since 1601 (ZoneRules.h), which jumps when the time is
+// set, unlike GuardNow.
+int64_t GuardUtcNow();
+
+// What the machine policy says of the hours.
+enum class PolicyHours {
+    NotConfigured,  // hours.cfg decides
+    Always,         // disabled: enforcing always, whatever the file says
+    Lines,          // enabled: schedule holds its lines and zone, in place of the file
+    Refused,        // enabled with a line or zone the reader refuses; error says which
+};
+
+PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);
+
 // --- The event log --------------------------------------------------------------
 
 // One entry per event, never one per sweep. The strings fill the entry's message in
@@ -71,6 +91,11 @@ enum class GuardEvent {
     SettingsRefused,   // the reason, the files
     SessionLimit,      // session, user, the limit
     SwapFailed,        // session, user, exit status, seconds until it is tried again
+    HoursBegan,        // the hours' source, the local time they end
+    HoursEnded,        // the hours' source, the local time they begin again
+    HoursApplied,      // source, number of ranges, time zone
+    HoursRefused,      // source, line, why
+    HoursFailClosed,   // source, line, why: refused with no hours in force
 };
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.

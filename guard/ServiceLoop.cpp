@@ -1,6 +1,7 @@
 #include "guard/ServiceLoop.h"
 
 #include "guard/Guard.h"
+#include "guard/HoursWatch.h"
 #include "guard/Win32Guard.h"
 
 #include <wtsapi32.h>
@@ -21,6 +22,8 @@ const int changeCapacity = 32;
 SessionChange changes[changeCapacity];
 int changeCount;
 bool changesLost;
+// Set by the handler's thread when the clock was set or the PC resumed.
+LONG volatile clockChanged;
 
 void TakeSessionChanges()
 {
@@ -51,6 +54,13 @@ void TakeSessionChanges()
         GuardReconcile();
 }
 
+// Signals event at the next change of a value or subkey anywhere under key.
+bool ArmPolicyWatch(HKEY key, HANDLE event)
+{
+    return RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                   event, TRUE) == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 void QueueSessionChange(DWORD type, SessionId session)
@@ -61,6 +71,12 @@ void QueueSessionChange(DWORD type, SessionId session)
     else
         changesLost = true;
     LeaveCriticalSection(&changeLock);
+    SetEvent(changeEvent);
+}
+
+void WakeGuardLoop()
+{
+    InterlockedExchange(&clockChanged, 1);
     SetEvent(changeEvent);
 }
 
@@ -79,26 +95,78 @@ bool PrepareGuardLoop()
 
 void RunGuardLoop(const LoopWatch* watch)
 {
-    GuardStart();
+    // The full path names the file in the event log.
+    char path[MAX_PATH];
+    DWORD length = GetFullPathNameA("hours.cfg", MAX_PATH, path, NULL);
+    StartHoursWatch(length > 0 && length < MAX_PATH ? path : "hours.cfg");
+    GuardStart(HoursEnforcing());
+    // A save of hours.cfg is seen at once; without the notification, at the next poll.
+    HANDLE folder = FindFirstChangeNotificationW(
+        GuardFolder(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+    // Policy processing may delete and recreate the product's key, so the watch is on
+    // all policies; it fires once per arming.
+    HKEY policies = NULL;
+    HANDLE policyEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (policyEvent && RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies", 0,
+                                     KEY_NOTIFY | KEY_WOW64_64KEY, &policies) != ERROR_SUCCESS)
+        policies = NULL;
+    bool policyWatched = policies && ArmPolicyWatch(policies, policyEvent);
     // Each child's end is waited for by the thread pool, which sets one event (see
-    // StartPyxen): the loop itself waits on four handles, however many sessions there are.
-    // The stop comes first, so that it wins over everything else signalled.
-    HANDLE handles[4] = {stopEvent, changeEvent, ChildEndedEvent(), NULL};
+    // StartPyxen): the loop itself waits on a few handles, however many sessions there
+    // are. The stop comes first, so that it wins over everything else signalled.
+    HANDLE handles[6] = {stopEvent, changeEvent, ChildEndedEvent(), NULL, NULL, NULL};
     DWORD count = 3;
-    if (watch)
+    DWORD watchAt = 0;
+    DWORD folderAt = 0;
+    if (watch) {
+        watchAt = count;
         handles[count++] = watch->handle;
+    }
+    DWORD policyAt = 0;
+    if (policyWatched) {
+        policyAt = count;
+        handles[count++] = policyEvent;
+    }
+    // Last, so that giving it up leaves the others where they are.
+    if (folder != INVALID_HANDLE_VALUE) {
+        folderAt = count;
+        handles[count++] = folder;
+    }
     for (;;) {
+        // Every wake looks at the hours: one after the clock was set or the PC slept
+        // finds itself inside or outside them at once.
+        CheckHours();
         GuardTime next = GuardNextWake();
-        DWORD wait = next == 0 ? INFINITE : MillisecondsUntil(next);
-        DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, wait);
+        GuardTime hours = NextHoursCheck();
+        if (next == 0 || hours < next)
+            next = hours;
+        DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, MillisecondsUntil(next));
         if (signalled == WAIT_OBJECT_0)
             break;
         if (signalled == WAIT_FAILED)
             Sleep(1000);  // a handle closed under us: look again rather than spin
-        if (signalled == WAIT_OBJECT_0 + 1)
+        if (signalled == WAIT_OBJECT_0 + 1) {
+            if (InterlockedExchange(&clockChanged, 0))
+                HoursReadAgain();
             TakeSessionChanges();
-        if (watch && signalled == WAIT_OBJECT_0 + 3)
+        }
+        if (watchAt && signalled == WAIT_OBJECT_0 + watchAt)
             watch->Wake();
+        if (policyAt && signalled == WAIT_OBJECT_0 + policyAt) {
+            HoursPolicyChanged();
+            // Unarmed, it stays quiet: the polls still find each change, only later.
+            ArmPolicyWatch(policies, policyEvent);
+        }
+        if (folderAt && signalled == WAIT_OBJECT_0 + folderAt) {
+            HoursFolderChanged();
+            if (!FindNextChangeNotification(folder)) {
+                // Given up: the polls still find each edit, only later.
+                FindCloseChangeNotification(folder);
+                count = folderAt;
+                folderAt = 0;
+            }
+        }
         GuardPoll();
     }
     GuardStop();

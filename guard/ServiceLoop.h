@@ -22,6 +22,9 @@ bool PrepareGuardLoop();
 void QueueSessionChange(DWORD type, SessionId session);
 void StopGuardLoop();
 
-// Starts a Pyxen in every session and guards them until StopGuardLoop, then ends them
-// all. watch may be NULL.
+// The system time was set or the PC resumed: the loop looks at the hours now.
+void WakeGuardLoop();
+
+// Reads the enforcement hours, starts a Pyxen in every session while they hold, and
+// guards them until StopGuardLoop, then ends them all. watch may be NULL.
 void RunGuardLoop(const LoopWatch* watch);

@@ -21,10 +21,13 @@ void ReportStatus(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0)
     status.dwCurrentState = state;
     status.dwWin32ExitCode = exitCode;
     status.dwWaitHint = waitHint;
-    // Stop and session changes only. User-defined codes (128 to 255) may be sent by every
-    // local user, so they do nothing here.
+    // Stop, session changes, and what moves the hours: a set clock and a resume.
+    // User-defined codes (128 to 255) may be sent by every local user, so they do
+    // nothing here.
     status.dwControlsAccepted =
-        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SESSIONCHANGE : 0;
+        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SESSIONCHANGE |
+                                       SERVICE_ACCEPT_TIMECHANGE | SERVICE_ACCEPT_POWEREVENT
+                                 : 0;
     status.dwCheckPoint = state == SERVICE_RUNNING || state == SERVICE_STOPPED
                               ? 0
                               : status.dwCheckPoint + 1;
@@ -43,6 +46,14 @@ DWORD WINAPI OnControl(DWORD control, DWORD eventType, LPVOID eventData, LPVOID)
     case SERVICE_CONTROL_SESSIONCHANGE:
         QueueSessionChange(eventType,
                            static_cast<WTSSESSION_NOTIFICATION*>(eventData)->dwSessionId);
+        return NO_ERROR;
+    case SERVICE_CONTROL_TIMECHANGE:
+        WakeGuardLoop();
+        return NO_ERROR;
+    case SERVICE_CONTROL_POWEREVENT:
+        // Sent at every resume, whether a user is there or not.
+        if (eventType == PBT_APMRESUMEAUTOMATIC)
+            WakeGuardLoop();
         return NO_ERROR;
     default:
         return ERROR_CALL_NOT_IMPLEMENTED;

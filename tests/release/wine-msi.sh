@@ -5,8 +5,9 @@
 # service's Pyxen closing windows and coming back when ended, the service stopped, and
 # an uninstall that removes it and keeps the edits. Under the guard, edits of the
 # settings and of a list on a "share" are in force without a restart, and an edit that
-# leaves no rule is refused, and a stop that comes during a swap is honoured within its
-# wait hint. Prints how long each step took. The architecture's own
+# leaves no rule is refused, enforcement hours in hours.cfg or the policy end and begin
+# the guard's Pyxens and a broken edit of them is refused, and a stop that comes during a swap is
+# honoured within its wait hint. Prints how long each step took. The architecture's own
 # package: the x64 one installs into C:\Program Files\Pyxen as well.
 source "$(dirname "$0")/../wine/test-lib.sh"
 platform=$(release_platform "$PYXEN_WINE_ARCH")
@@ -157,6 +158,47 @@ Closed "$report" 2 "a rule added to a list outside the folder"
 # "ルールが 1 件もありません" as Wine writes it.
 grep -aqF 'L"\30eb\30fc\30eb\304c 1 \4ef6\3082\3042\308a\307e\305b\3093"' "$log" ||
     fail "the refusal's reason is not in its entry"
+# Enforcement hours beside the settings. A range that leaves out now (in the zone Wine
+# takes from this machine) ends the guard's Pyxen, and a matching window stays.
+hours=$folder/hours.cfg
+printf 'Mon-Sun %s-%s\r\n' "$(date -d '+2 hours' +%H:%M)" "$(date -d '+3 hours' +%H:%M)" \
+    > "$WORK/later.cfg"
+Saved "$WORK/later.cfg" "$hours"
+for _ in $(seq 150); do
+    wine "$PROBE_EXE" host > /dev/null || break
+    sleep 0.2
+done
+wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on outside the hours"
+echo "hours that leave out now: no Pyxen $(( $(date +%s%3N) - saved )) ms after saving"
+report=$WORK/outside.txt
+start_testwin tw "$report" "Solitaire - outside the hours"
+sleep 5
+expect_eq "outside the hours a matching window stays" "$(close_count "$report" 0)" 0
+printf '# all day\r\nMon-Sun 00:00-24:00\r\n' > "$WORK/allday.cfg"
+Saved "$WORK/allday.cfg" "$hours"
+Closed "$report" 0 "hours that take now in"
+# The policy replaces the file, noticed as it is written: its hours leave out now. Taken
+# away, the file decides again.
+policy='HKLM\SOFTWARE\Policies\Pyxen'
+wine reg add "$policy\Hours" /v 1 /d "$(head -n 1 "$WORK/later.cfg" | tr -d '\r')" /f > /dev/null
+wine reg add "$policy" /v EnforcementHours /t REG_DWORD /d 1 /f > /dev/null
+saved=$(date +%s%3N)
+for _ in $(seq 150); do
+    wine "$PROBE_EXE" host > /dev/null || break
+    sleep 0.2
+done
+wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on outside the policy's hours"
+echo "a policy that leaves out now: no Pyxen $(( $(date +%s%3N) - saved )) ms after it was written"
+wine reg delete "$policy" /f > /dev/null
+wine "$PROBE_EXE" host --wait 20000 > /dev/null || fail "no Pyxen once the policy was taken away"
+
+{ cat "$WORK/allday.cfg"; printf 'Mon 25:00-26:00\r\n'; } > "$WORK/broken.cfg"
+Saved "$WORK/broken.cfg" "$hours"
+wait_for_line "$log" "ReportEventW \(.*,0x80000021," 30 || fail "the broken hours were not refused"
+report=$WORK/kept.txt
+start_testwin tw "$report" "Solitaire - after broken hours"
+wait_for_line "$report" '^gone 0$' 20 || fail "the hours in force were not kept after a broken edit"
+
 echo "the event log as Wine wrote it:"
 grep -a "ReportEventW" "$log" | grep -av "^.*RegisterEvent" | tail -n 14
 
@@ -185,10 +227,12 @@ echo "a stop during a swap: STOPPED after $stopped ms (wait hint 10000 ms)"
 [ "$stopped" -le 10000 ] || fail "the stop during a swap took $stopped ms"
 cp "$cfg" "$lab/list.txt" "$WORK/"
 wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on after the guard stopped"
-expect_eq "one entry each: guard started, Pyxen started, restarted, edit refused, \
-settings applied (not for the swap the stop cut short), guard stopped" \
+expect_eq "entries: guard started, Pyxen started (at the start and when the hours began), \
+restarted, edit refused, settings applied (not for the swap the stop cut short), hours \
+applied, ended, began, refused, guard stopped" \
     "$(Entries 0x40000001) $(Entries 0x4000000a) $(Entries 0x4000000b) $(Entries 0x80000015) \
-$(Entries 0x40000014) $(Entries 0x40000002)" "1 1 2 1 3 1"
+$(Entries 0x40000014) $(Entries 0x40000020) $(Entries 0x4000001f) $(Entries 0x4000001e) \
+$(Entries 0x80000021) $(Entries 0x40000002)" "1 3 2 1 3 4 2 2 1 1"
 
 msi_timed uninstall /x "$(winpath "$nextMsi")"
 expect_eq "uninstalled: version, programs, shortcut, service" \

@@ -1,0 +1,305 @@
+#include "guard/HoursWatch.h"
+
+#include "config/HoursAt.h"
+#include "config/ZoneLookup.h"
+#include "guard/Guard.h"
+#include "platform/CodePage.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+namespace {
+
+const int pathSize = 260;
+const wchar_t policyKey[] = L"HKLM\\SOFTWARE\\Policies\\Pyxen";
+
+char hoursPath[pathSize];
+wchar_t hoursPathWide[pathSize];
+
+// What the hours in force came from; all but File and Policy enforce always.
+enum class Source { None, File, Policy, PolicyOff, FailedClosed };
+
+struct InForce {
+    Source source;
+    HoursSchedule schedule;  // no range: always
+    ZoneRules zone;
+    char zoneName[zoneNameSize];
+};
+InForce inForce;
+InForce candidate;
+
+// The policy as last read, to tell its changes; a refused one stays refused until then.
+struct PolicyRead {
+    PolicyHours kind;
+    HoursSchedule schedule;
+    HoursError error;
+};
+PolicyRead policy;
+
+FileStamp fileKnown;  // hours.cfg's stamp when it was last read
+bool folderChanged;
+bool settling;
+FileStamp settlingStamp;
+GuardTime settleAt;
+GuardTime pollAt;
+GuardTime boundaryAt;  // 0: none ahead
+int reported;          // the enforcement last acted on: -1 before the first
+
+bool Same(const FileStamp& a, const FileStamp& b)
+{
+    return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
+}
+
+bool SameSchedule(const HoursSchedule& a, const HoursSchedule& b)
+{
+    return a.count == b.count && strcmp(a.zone, b.zone) == 0 &&
+           memcmp(a.ranges, b.ranges, sizeof(HoursRange) * static_cast<size_t>(a.count)) == 0;
+}
+
+bool SamePolicy(const PolicyRead& a, const PolicyRead& b)
+{
+    return a.kind == b.kind && a.error.line == b.error.line && a.error.fault == b.error.fault &&
+           SameSchedule(a.schedule, b.schedule);
+}
+
+void ReadPolicy(PolicyRead& read)
+{
+    ClearHours(read.schedule);
+    read.error = HoursError{0, HoursFault::None};
+    read.kind = ReadHoursPolicy(read.schedule, read.error);
+}
+
+// The zone the hours are read in: the one they name, or the system's as it is now.
+bool ReadZone(InForce& hours)
+{
+    if (hours.schedule.zone[0]) {
+        snprintf(hours.zoneName, zoneNameSize, "%s", hours.schedule.zone);
+        return ReadNamedZone(hours.schedule.zone, hours.zone);
+    }
+    if (!ReadSystemZone(hours.zone, hours.zoneName, zoneNameSize))
+        memset(&hours.zone, 0, sizeof hours.zone);  // the system gives none: UTC
+    return true;
+}
+
+// Why a source was refused, in the entry's two languages.
+const wchar_t* FaultText(HoursFault fault)
+{
+    switch (fault) {
+    case HoursFault::LineTooLong: return L"行が長すぎます (the line is too long)";
+    case HoursFault::TextUnreadable: return L"文字を読めません (text the code page can't read)";
+    case HoursFault::NoDays: return L"曜日がありません (a range with no day before it)";
+    case HoursFault::UnknownDay: return L"曜日が読めません (a word that names no day)";
+    case HoursFault::NoRange: return L"時間帯がありません (days without a range)";
+    case HoursFault::BadRange: return L"時間帯が HH:MM-HH:MM ではありません (not HH:MM-HH:MM)";
+    case HoursFault::BadTime: return L"時刻が正しくありません (no such time)";
+    case HoursFault::EmptyRange: return L"開始と終了が同じです (start equal to end)";
+    case HoursFault::TooManyRanges: return L"時間帯が多すぎます (too many ranges)";
+    case HoursFault::ZoneEmpty: return L"ZONE= に名前がありません (ZONE= with no name)";
+    case HoursFault::ZoneNotAscii:
+    case HoursFault::ZoneTooLong: return L"タイムゾーン名が正しくありません (no such zone name)";
+    case HoursFault::ZoneRepeated: return L"ZONE= が 2 つあります (a second ZONE=)";
+    default: return L"";
+    }
+}
+
+const wchar_t* SourceText(Source source)
+{
+    return source == Source::Policy || source == Source::PolicyOff ? policyKey : hoursPathWide;
+}
+
+void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third, Source source)
+{
+    const wchar_t* strings[] = {SourceText(source), second, third};
+    ReportGuardEvent(event, strings, third ? 3 : 2);
+}
+
+// A source that can't be used: the hours in force stay, or, with none yet, enforcing
+// always.
+void Refuse(Source source, int line, const wchar_t* why, bool starting)
+{
+    wchar_t lineText[24];
+    swprintf(lineText, 24, L"%d", line);
+    if (starting) {
+        ClearHours(inForce.schedule);
+        inForce.source = Source::FailedClosed;
+        inForce.zoneName[0] = '\0';
+    }
+    ReportHours(starting ? GuardEvent::HoursFailClosed : GuardEvent::HoursRefused, lineText,
+                why, source);
+}
+
+// Reads the policy's hours, or the file's, into candidate, and puts them in force
+// unless refused. Applied hours are reported when they differ from those in force.
+void TakeHours(bool starting)
+{
+    Source source = Source::File;
+    HoursError error = {0, HoursFault::None};
+    ClearHours(candidate.schedule);
+    if (policy.kind == PolicyHours::Lines) {
+        source = Source::Policy;
+        candidate.schedule = policy.schedule;
+    } else if (policy.kind == PolicyHours::Always) {
+        source = Source::PolicyOff;
+    } else if (policy.kind == PolicyHours::Refused) {
+        Refuse(Source::Policy, policy.error.line, FaultText(policy.error.fault), starting);
+        return;
+    } else {
+        HoursRead read = ReadHoursFile(hoursPath, candidate.schedule, error);
+        if (read == HoursRead::Refused) {
+            Refuse(Source::File, error.line, FaultText(error.fault), starting);
+            return;
+        }
+        if (read == HoursRead::Missing)
+            source = Source::None;
+    }
+    candidate.source = source;
+    if (!ReadZone(candidate)) {
+        Refuse(source, 0, L"このタイムゾーンはありません (no such time zone)", starting);
+        return;
+    }
+    bool changed = candidate.source != inForce.source ||
+                   !SameSchedule(candidate.schedule, inForce.schedule);
+    inForce = candidate;
+    if (!changed || (starting && source == Source::None))
+        return;
+    wchar_t ranges[24];
+    wchar_t zone[zoneNameSize];
+    swprintf(ranges, 24, L"%d", inForce.schedule.count);
+    if (inForce.zoneName[0])
+        AnsiToWide(inForce.zoneName, zone, zoneNameSize);
+    else
+        wcscpy(zone, L"システムの設定 (the system's)");
+    ReportHours(GuardEvent::HoursApplied, ranges, zone, source);
+}
+
+// The local time in the hours' zone, for an entry: "Mon 2026-12-07 08:40".
+void LocalText(int64_t utc, wchar_t* text, int size)
+{
+    if (utc == noChange) {
+        swprintf(text, static_cast<size_t>(size), L"終わりなし (no end)");
+        return;
+    }
+    static const wchar_t* const days[] = {L"Mon", L"Tue", L"Wed", L"Thu",
+                                          L"Fri", L"Sat", L"Sun"};
+    int64_t local = LocalFromUtc(inForce.zone, utc);
+    int64_t day = local / secondsPerDay;
+    int minute = static_cast<int>(local % secondsPerDay / 60);
+    int year, month, date;
+    DateFromDays(day, year, month, date);
+    // 1601-01-01 was a Monday.
+    swprintf(text, static_cast<size_t>(size), L"%ls %04d-%02d-%02d %02d:%02d", days[day % 7],
+             year, month, date, minute / 60, minute % 60);
+}
+
+// Where the hours are now: at a beginning or an end, enforcement follows with one entry.
+void Follow()
+{
+    int64_t utc = GuardUtcNow();
+    HoursState state = HoursAt(inForce.schedule, inForce.zone, utc);
+    boundaryAt = 0;
+    if (state.nextChange != noChange && state.nextChange > utc)
+        boundaryAt = GuardNow() + static_cast<GuardTime>(state.nextChange - utc) * 1000;
+    int now = state.enforcing ? 1 : 0;
+    if (now == reported)
+        return;
+    bool first = reported < 0;
+    reported = now;
+    // Enforcing always from the start is how the guard has always begun: no entry.
+    if (!first || inForce.schedule.count > 0) {
+        wchar_t when[48];
+        LocalText(state.nextChange, when, 48);
+        ReportHours(state.enforcing ? GuardEvent::HoursBegan : GuardEvent::HoursEnded, when,
+                    nullptr, inForce.source);
+    }
+    GuardSetEnforcing(state.enforcing);
+}
+
+}  // namespace
+
+void StartHoursWatch(const char* path)
+{
+    snprintf(hoursPath, pathSize, "%s", path);
+    AnsiToWide(hoursPath, hoursPathWide, pathSize);
+    memset(&inForce, 0, sizeof inForce);
+    fileKnown = ReadFileStamp(hoursPath);
+    folderChanged = false;
+    settling = false;
+    reported = -1;
+    ReadPolicy(policy);
+    TakeHours(true);
+    pollAt = GuardNow() + hoursPollMs;
+}
+
+bool HoursEnforcing()
+{
+    return HoursAt(inForce.schedule, inForce.zone, GuardUtcNow()).enforcing;
+}
+
+void HoursFolderChanged()
+{
+    folderChanged = true;
+}
+
+void HoursReadAgain()
+{
+    pollAt = GuardNow();
+}
+
+void HoursPolicyChanged()
+{
+    pollAt = GuardNow() + hoursQuietMs;
+}
+
+void CheckHours()
+{
+    GuardTime now = GuardNow();
+    bool reread = false;
+    bool poll = now >= pollAt;
+    if (poll) {
+        pollAt = now + hoursPollMs;
+        PolicyRead read;
+        ReadPolicy(read);
+        if (!SamePolicy(read, policy)) {
+            policy = read;
+            reread = true;
+        } else if (inForce.source == Source::File || inForce.source == Source::Policy) {
+            // The same hours, in a zone that may have changed since.
+            InForce zone = inForce;
+            if (ReadZone(zone))
+                inForce.zone = zone.zone;
+        }
+    }
+    if (poll || folderChanged || (settling && now >= settleAt)) {
+        folderChanged = false;
+        FileStamp stamp = ReadFileStamp(hoursPath);
+        if (settling && !Same(stamp, settlingStamp)) {
+            settlingStamp = stamp;
+            settleAt = now + hoursQuietMs;
+        } else if (settling && now >= settleAt) {
+            settling = false;
+            fileKnown = stamp;
+            // Under the policy the file waits: it is read when the policy lets it decide.
+            reread = reread || policy.kind == PolicyHours::NotConfigured;
+        } else if (!settling && !Same(stamp, fileKnown)) {
+            settling = true;
+            settlingStamp = stamp;
+            settleAt = now + hoursQuietMs;
+        }
+    }
+    if (reread)
+        TakeHours(false);
+    Follow();
+}
+
+GuardTime NextHoursCheck()
+{
+    if (folderChanged)
+        return GuardNow();
+    GuardTime next = pollAt;
+    if (settling && settleAt < next)
+        next = settleAt;
+    if (boundaryAt && boundaryAt < next)
+        next = boundaryAt;
+    return next;
+}

@@ -1,0 +1,189 @@
+// The enforcement hours on the fake: a real hours.cfg (the readers read it), the fake's
+// stamps and wall clock, which starts on Monday 2026-12-07 00:00 UTC in the zone UTC.
+#include "LoadCase.h"
+
+#include "guard/FakeGuardSystem.h"
+#include "guard/Guard.h"
+#include "guard/HoursWatch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+const int64_t monday = DaysFromDate(2026, 12, 7) * secondsPerDay;
+const GuardTime minuteMs = 60 * 1000;
+
+class HoursWatchTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetReaders();
+        FakeGuardReset();
+        FakeSetSessions({1, 2});
+    }
+
+    void Start(const std::string& hours)
+    {
+        Write(hours);
+        StartHoursWatch("hours.cfg");
+        GuardStart(HoursEnforcing());
+        RunFor(0);
+    }
+
+    void Write(const std::string& text)
+    {
+        std::ofstream("hours.cfg", std::ios::binary) << text;
+        FakeSetStamp("hours.cfg", FileStamp{++saves, text.size(), true});
+        HoursFolderChanged();
+    }
+
+    // The service loop for ms: every wake looks at the hours, then at the children.
+    void RunFor(GuardTime ms)
+    {
+        GuardTime end = GuardNow() + ms;
+        for (;;) {
+            CheckHours();
+            GuardPoll();
+            GuardTime next = NextHoursCheck();
+            if (GuardTime wake = GuardNextWake(); wake && wake < next)
+                next = wake;
+            if (next > end)
+                break;
+            FakeAdvance(std::max(next, GuardNow()) - GuardNow());
+        }
+        FakeAdvance(end - GuardNow());
+    }
+
+    void RunUntil(int64_t utc) { RunFor(static_cast<GuardTime>(utc - GuardUtcNow()) * 1000); }
+
+    int Running() { return FakeRunningIn(1) + FakeRunningIn(2) + FakeRunningIn(3); }
+
+    std::vector<FakeEvent> Hours()
+    {
+        std::vector<FakeEvent> hours;
+        for (const FakeEvent& event : FakeEvents())
+            if (event.event >= GuardEvent::HoursBegan)
+                hours.push_back(event);
+        return hours;
+    }
+
+    ScratchDirectory scratch;
+    uint64_t saves = 0;
+};
+
+using Strings = std::vector<std::wstring>;
+
+TEST_F(HoursWatchTest, PyxensRunFromEachBeginningToEachEndAndNotBetween)
+{
+    Start("Mon 08:40-12:30\nMon 23:00-01:00\n");
+    EXPECT_EQ(Running(), 0);
+    ASSERT_EQ(Hours().size(), 2u);
+    EXPECT_EQ(Hours()[0].strings, (Strings{L"hours.cfg", L"2", L"システムの設定 (the system's)"}));
+    EXPECT_EQ(Hours()[1].event, GuardEvent::HoursEnded);
+    EXPECT_EQ(Hours()[1].strings[1], L"Mon 2026-12-07 08:40");
+
+    // A logon outside the hours gets none, and wakes come at least once a minute.
+    FakeSetSessions({1, 2, 3});
+    GuardLogon(3);
+    EXPECT_LE(NextHoursCheck() - GuardNow(), hoursPollMs);
+    RunUntil(monday + (8 * 60 + 40) * 60 - 1);
+    EXPECT_EQ(Running(), 0);
+
+    // The guard wakes at each boundary itself: every session gets a Pyxen, the late
+    // logon's too, and every Pyxen ends, with no time between.
+    RunFor(1000);
+    EXPECT_EQ(Running(), 3);
+    for (const FakeChild& child : FakeChildren())
+        EXPECT_EQ(child.started, GuardNow());
+    EXPECT_EQ(Hours().back().event, GuardEvent::HoursBegan);
+    EXPECT_EQ(Hours().back().strings[1], L"Mon 2026-12-07 12:30");
+    RunUntil(monday + 12 * 3600 + 30 * 60);
+    EXPECT_EQ(Running(), 0);
+    for (const FakeChild& child : FakeChildren())
+        EXPECT_EQ(child.ended, GuardNow());
+    EXPECT_EQ(Hours().back().strings[1], L"Mon 2026-12-07 23:00");
+
+    // Past midnight, then a week on: one entry for each beginning and each end.
+    size_t before = Hours().size();
+    RunUntil(monday + 7 * secondsPerDay + 10 * 3600);
+    EXPECT_EQ(Hours().size(), before + 3);
+    EXPECT_EQ(Running(), 3);
+    EXPECT_EQ(Hours().back().strings[1], L"Mon 2026-12-14 12:30");
+}
+
+TEST_F(HoursWatchTest, AWakeAfterSleepOrASetClockFindsWhereTheHoursAre)
+{
+    Start("Mon 08:40-12:30\n");
+    FakeAdvance(1000);
+    // Slept from 00:00 to 09:00: the resume wakes the loop, which enforces at once.
+    FakeSetUtc(monday + 9 * 3600);
+    HoursReadAgain();
+    RunFor(0);
+    EXPECT_EQ(Running(), 2);
+    // Woken after the range: no Pyxen, whatever it missed.
+    FakeSetUtc(monday + 13 * 3600);
+    RunFor(0);
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(Hours().size(), 4u);  // applied, ended, began, ended
+}
+
+TEST_F(HoursWatchTest, ABrokenEditIsRefusedWholeAndTheHoursInForceStay)
+{
+    FakeSetUtc(monday + 9 * 3600);
+    Start("Mon 08:40-12:30\n");
+    EXPECT_EQ(Running(), 2);
+    size_t before = Hours().size();
+
+    Write("Mon 08:40-12:30\nTue 25:00-26:00\n");
+    RunFor(hoursQuietMs);
+    Write("ZONE=Nowhere Standard Time\nMon 10:00-11:00\n");
+    RunFor(hoursQuietMs);
+    ASSERT_EQ(Hours().size(), before + 2);
+    EXPECT_EQ(Hours()[before].event, GuardEvent::HoursRefused);
+    EXPECT_EQ(Hours()[before].strings[1], L"2");
+    EXPECT_EQ(Hours()[before + 1].event, GuardEvent::HoursRefused);
+    EXPECT_EQ(Running(), 2);
+    EXPECT_EQ(FakeChildren().size(), 2u);
+
+    // Not read again until it changes; then applied, and it leaves out now.
+    RunFor(5 * minuteMs);
+    EXPECT_EQ(Hours().size(), before + 2);
+    FakeSetZone("Tokyo Standard Time", ZoneRules{{-540, 0, 0, {}, {}}, 0, 0, {}});
+    Write("ZONE=Tokyo Standard Time\nMon 08:40-12:30\n");
+    RunFor(hoursQuietMs);
+    EXPECT_EQ(Running(), 0);
+    EXPECT_EQ(Hours()[before + 2].strings,
+              (Strings{L"hours.cfg", L"1", L"Tokyo Standard Time"}));
+}
+
+TEST_F(HoursWatchTest, StartingWithBrokenHoursEnforcesAlwaysUntilTheyAreFixed)
+{
+    Start("Sun 08:40-08:40\n");
+    EXPECT_EQ(Running(), 2);
+    ASSERT_EQ(Hours().size(), 1u);
+    EXPECT_EQ(Hours()[0].event, GuardEvent::HoursFailClosed);
+    Write("Sun 08:40-09:40\n");
+    RunFor(hoursQuietMs);
+    EXPECT_EQ(Running(), 0);
+}
+
+TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
+{
+    Start("Sun 08:40-09:40\n");
+    EXPECT_EQ(Running(), 0);
+    FakeSetPolicy(PolicyHours::Always);
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Running(), 2);
+    FakeSetPolicy(PolicyHours::Lines, {"Mon 00:00-24:00", "Mon 24:00-01:00  # 24:00 only ends a range"});
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Hours().back().event, GuardEvent::HoursRefused);
+    EXPECT_EQ(Hours().back().strings[0], L"HKLM\\SOFTWARE\\Policies\\Pyxen");
+    FakeSetPolicy(PolicyHours::NotConfigured);
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Running(), 0);
+}
+
+}  // namespace
