@@ -4,6 +4,7 @@
 // decisions (which sessions get a Pyxen, when to start one again, when to hold one
 // back, when to apply edited settings) are tested natively, as the sweep is.
 #include "config/HoursFile.h"
+#include "config/HoursPolicy.h"
 
 #include <stdint.h>
 
@@ -65,15 +66,8 @@ FileStamp ReadFileStamp(const char* path);
 // set, unlike GuardNow.
 int64_t GuardUtcNow();
 
-// What the machine policy says of the hours.
-enum class PolicyHours {
-    NotConfigured,  // hours.cfg decides
-    Always,         // disabled: enforcing always, whatever the file says
-    Lines,          // enabled: schedule holds its lines and zone, in place of the file
-    Refused,        // enabled with a line or zone the reader refuses; error says which
-};
-
-PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);
+// What the machine policy says of the hours: ReadHoursPolicy (config/HoursPolicy.h), the
+// reader the checker shows them with too; the fake gives its own.
 
 // --- The event log --------------------------------------------------------------
 
