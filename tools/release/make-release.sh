@@ -180,6 +180,9 @@ if ! bash "$here/check-msi.sh" "$msi"; then
     exit 1
 fi
 
+# The administrative template for the enforcement hours, laid out as a PolicyDefinitions
+# folder is, to be copied as it stands to the central store or a PC's own.
+cp -r "$here/PolicyDefinitions" "$stage/"
 (cd "$out" && zip -q -X -r "$zipFile" "$name")
 rm -rf "$stage"
 echo "release: $msi ($(stat -c %s "$msi") bytes)"
