@@ -104,5 +104,8 @@ for file in pyxen.cfg games.txt readme.en.txt readme.ja.txt; do
     sed "s/@VERSION@/$PYXEN_VERSION/g" "$source" | cmp -s - <(tr -d '\r' < "$text") ||
         fail "$file does not say what $source says"
 done
+# Notepad wraps a long line mid-word: 76 columns at most, a double-byte character two.
+expect_eq "lines of readme-ja.txt over 76 columns" "$(tr -d '\r' < "$top/readme-ja.txt" |
+    LC_ALL=C awk 'length > 76 { print NR }' | tr '\n' ' ')" ""
 
 e2e_finish

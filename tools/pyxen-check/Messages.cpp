@@ -164,7 +164,7 @@ constexpr Texts texts[] = {
      "      管理者として実行中: Pyxen も管理者として実行しない限り閉じられません\n"},
     {Message::WindowLeftAlone,
      "      left alone by Differs rule%s: %s, not a window a user switches to\n",
-     "      不一致のルール%s では閉じません: %sで、利用者が切り替えて使うウィンドウでは"
+     "      不一致のルール%s では閉じません: %sで、ユーザーが切り替えて使うウィンドウでは"
      "ありません\n"},
     {Message::UnswitchableInvisible, "invisible", "非表示"},
     {Message::UnswitchableCloaked, "hidden by the shell (cloaked)",
@@ -221,7 +221,7 @@ constexpr Texts texts[] = {
     {Message::DiffersEverything,
      "rule %d \"%s\": method 2 (Differs) asks every window a user can switch to, if not "
      "titled exactly so, to close, File Explorer's windows among them",
-     "ルール %d \"%s\": 照合方法 2（不一致）は、利用者が切り替えて使うウィンドウのうち、"
+     "ルール %d \"%s\": 照合方法 2（不一致）は、ユーザーが切り替えて使うウィンドウのうち、"
      "タイトルがこれと完全には同じでないものすべてに閉じるよう求めます。エクスプローラーの"
      "ウィンドウも含まれます"},
     {Message::NameBlank,
