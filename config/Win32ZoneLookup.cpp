@@ -125,3 +125,11 @@ bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize)
         zone.rule.standardDate.month = zone.rule.daylightDate.month = 0;
     return true;
 }
+
+int64_t SystemUtcNow()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    uint64_t ticks = static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    return static_cast<int64_t>(ticks / 10000000);
+}

@@ -10,3 +10,6 @@ bool ReadNamedZone(const char* keyName, ZoneRules& zone);
 // The system's own zone, with its years when the registry has them. keyName gets its
 // key name (keyNameSize bytes, ASCII), empty if the system gives none.
 bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize);
+
+// The system's clock in UTC seconds since 1601, as ZoneRules.h counts them.
+int64_t SystemUtcNow();

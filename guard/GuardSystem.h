@@ -58,6 +58,11 @@ struct FileStamp {
 
 FileStamp ReadFileStamp(const char* path);
 
+inline bool SameStamp(const FileStamp& a, const FileStamp& b)
+{
+    return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
+}
+
 // --- Enforcement hours -----------------------------------------------------------
 // hours.cfg is read with the readers (ReadHoursFile) and its change told by its stamp;
 // zones come from config/ZoneLookup.h, which the fake also gives.

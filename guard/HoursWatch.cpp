@@ -46,11 +46,6 @@ GuardTime pollAt;
 GuardTime boundaryAt;  // 0: none ahead
 int reported;          // the enforcement last acted on: -1 before the first
 
-bool Same(const FileStamp& a, const FileStamp& b)
-{
-    return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
-}
-
 bool SameSchedule(const HoursSchedule& a, const HoursSchedule& b)
 {
     return a.count == b.count && strcmp(a.zone, b.zone) == 0 &&
@@ -273,7 +268,7 @@ void CheckHours()
     if (poll || folderChanged || (settling && now >= settleAt)) {
         folderChanged = false;
         FileStamp stamp = ReadFileStamp(hoursPath);
-        if (settling && !Same(stamp, settlingStamp)) {
+        if (settling && !SameStamp(stamp, settlingStamp)) {
             settlingStamp = stamp;
             settleAt = now + hoursQuietMs;
         } else if (settling && now >= settleAt) {
@@ -281,7 +276,7 @@ void CheckHours()
             fileKnown = stamp;
             // Under the policy the file waits: it is read when the policy lets it decide.
             reread = reread || policy.kind == PolicyHours::NotConfigured;
-        } else if (!settling && !Same(stamp, fileKnown)) {
+        } else if (!settling && !SameStamp(stamp, fileKnown)) {
             settling = true;
             settlingStamp = stamp;
             settleAt = now + hoursQuietMs;

@@ -100,11 +100,6 @@ bool Changed(const FileStamp& now, const FileStamp& known)
            (!known.reachable || now.lastWrite != known.lastWrite || now.size != known.size);
 }
 
-bool Same(const FileStamp& a, const FileStamp& b)
-{
-    return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
-}
-
 // Appends text to buffer (size characters in all), cutting it short if need be.
 void Append(wchar_t* buffer, int size, const wchar_t* text)
 {
@@ -221,7 +216,7 @@ SettingsVerdict CheckSettings()
     } else {
         bool same = true;
         for (int i = 0; i < fileCount; ++i)
-            same = same && Same(stamps[i], settlingStamps[i]);
+            same = same && SameStamp(stamps[i], settlingStamps[i]);
         if (same) {
             settling = false;
             pollAt = now + settingsPollMs;

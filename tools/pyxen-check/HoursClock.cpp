@@ -5,8 +5,6 @@
 #include <string.h>
 #ifdef _WIN32
 #include "config/ZoneLookup.h"
-
-#include <windows.h>
 #endif
 
 namespace {
@@ -44,12 +42,8 @@ void ReadHoursClock(const HoursSchedule& schedule, HoursClock& clock)
     clock.zoneMissing = false;
     clock.systemZone[0] = '\0';
 #ifdef _WIN32
-    if (!fixed) {
-        FILETIME utc;
-        GetSystemTimeAsFileTime(&utc);
-        clock.now = static_cast<int64_t>((static_cast<uint64_t>(utc.dwHighDateTime) << 32 | utc.dwLowDateTime) /
-                                         10000000u);
-    }
+    if (!fixed)
+        clock.now = SystemUtcNow();
     if (schedule.zone[0] != '\0') {
         clock.zoneKnown = ReadNamedZone(schedule.zone, clock.zone);
         clock.zoneMissing = !clock.zoneKnown;

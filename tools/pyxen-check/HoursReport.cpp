@@ -69,39 +69,25 @@ void PrintWeek(const HoursSchedule& schedule)
     }
 }
 
+// The message for each fault, in HoursFault's order from LineTooLong on.
+const Message faultMessages[] = {
+    Message::FaultLineTooLong,  Message::FaultTextUnreadable, Message::FaultNoDays,
+    Message::FaultUnknownDay,   Message::FaultNoRange,        Message::FaultBadRange,
+    Message::FaultBadTime,      Message::FaultEmptyRange,     Message::FaultTooManyRanges,
+    Message::FaultZoneEmpty,    Message::FaultZoneNotAscii,   Message::FaultZoneTooLong,
+    Message::FaultZoneRepeated,
+};
+static_assert(sizeof faultMessages / sizeof faultMessages[0] ==
+                  static_cast<int>(HoursFault::ZoneRepeated),
+              "a message for every fault");
+
 std::string FaultText(HoursFault fault)
 {
-    switch (fault) {
-    case HoursFault::LineTooLong:
-        return Text(Message::FaultLineTooLong);
-    case HoursFault::TextUnreadable:
-        return Text(Message::FaultTextUnreadable);
-    case HoursFault::NoDays:
-        return Text(Message::FaultNoDays);
-    case HoursFault::UnknownDay:
-        return Text(Message::FaultUnknownDay);
-    case HoursFault::NoRange:
-        return Text(Message::FaultNoRange);
-    case HoursFault::BadRange:
-        return Text(Message::FaultBadRange);
-    case HoursFault::BadTime:
-        return Text(Message::FaultBadTime);
-    case HoursFault::EmptyRange:
-        return Text(Message::FaultEmptyRange);
-    case HoursFault::TooManyRanges:
-        return Say(Message::FaultTooManyRanges, hoursCapacity);
-    case HoursFault::ZoneEmpty:
-        return Text(Message::FaultZoneEmpty);
-    case HoursFault::ZoneNotAscii:
-        return Text(Message::FaultZoneNotAscii);
-    case HoursFault::ZoneTooLong:
-        return Say(Message::FaultZoneTooLong, zoneNameSize - 1);
-    case HoursFault::ZoneRepeated:
-        return Text(Message::FaultZoneRepeated);
-    case HoursFault::None:
-        break;
-    }
-    return std::string();
+    if (fault == HoursFault::None)
+        return std::string();
+    // Only the limits' messages take a number; the others leave it unused.
+    int limit = fault == HoursFault::ZoneTooLong ? zoneNameSize - 1 : hoursCapacity;
+    return Say(faultMessages[static_cast<int>(fault) - 1], limit);
 }
 
 // Where the zone is named, or would be: the file, or the policy's value.
