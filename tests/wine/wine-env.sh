@@ -47,6 +47,12 @@ wine_arch_runs() {
         wine_arch_why="PYXEN_WINE_ARCHS=$PYXEN_WINE_ARCHS leaves it out"
         return 1
     fi
+    # Set-up leaves wine32 out when a mirror can't give it, and says so.
+    if [ "$arch" == i686 ] && [ ! -e "$loader" ] &&
+        [ "$(dpkg-query -W -f='${db:Status-Abbrev}' wine32:i386 2>/dev/null)" != "ii " ]; then
+        wine_arch_why="wine32:i386 is not installed: set-up could not install it"
+        return 1
+    fi
     if ! said=$("$loader" --version 2>&1); then
         said=$(printf '%s' "$said" | tail -n 1)
         said=${said##*: }
