@@ -3,6 +3,7 @@
 #include "config/ZoneLookup.h"
 
 #include <stdio.h>
+#include <sys/stat.h>
 #include <wchar.h>
 
 namespace {
@@ -23,10 +24,12 @@ PolicyHours policyKind;
 std::vector<std::string> policyLines;
 std::string policyZone;
 std::vector<SessionId> sessions;
+bool listFails;
 SessionId consoleSession = noSession;
 std::map<SessionId, FakeSession> sessionInfo;
 std::vector<FakeChild> children;
 std::map<std::string, FileStamp> stamps;
+std::map<std::string, bool> held;
 std::vector<FakeEvent> events;
 long steps;
 GuardTime interval = 2000;
@@ -63,10 +66,12 @@ void FakeGuardReset()
     policyLines.clear();
     policyZone.clear();
     sessions.clear();
+    listFails = false;
     consoleSession = noSession;
     sessionInfo.clear();
     children.clear();
     stamps.clear();
+    held.clear();
     events.clear();
     steps = 0;
     interval = 2000;
@@ -158,6 +163,22 @@ int FakeHeldChildren()
 
 void FakeSetStamp(const std::string& path, FileStamp stamp) { stamps[path] = stamp; }
 
+void FakeHoldFile(const std::string& path, bool hold) { held[path] = hold; }
+
+bool FakeFileHeld(const std::string& path) { return held.count(path) && held[path]; }
+
+const char pathSeparator = '/';
+
+bool PrepareStoreFolder(const char* path)
+{
+    struct stat folder;
+    return mkdir(path, 0700) == 0 || (stat(path, &folder) == 0 && S_ISDIR(folder.st_mode));
+}
+
+bool ReplaceWithFile(const char* from, const char* to) { return rename(from, to) == 0; }
+
+bool FileIsHeld(const char* path) { return FakeFileHeld(path); }
+
 const std::vector<FakeEvent>& FakeEvents() { return events; }
 
 // The seam itself.
@@ -196,8 +217,12 @@ bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize)
     return true;
 }
 
+void FakeFailSessionList(bool fails) { listFails = fails; }
+
 int ListUserSessions(SessionId* list, int capacity)
 {
+    if (listFails)
+        return -1;
     int count = 0;
     for (SessionId session : sessions)
         if (count < capacity)
@@ -209,6 +234,8 @@ SessionId ActiveConsoleSession() { return consoleSession; }
 
 bool SessionHasUser(SessionId session)
 {
+    if (listFails)
+        return true;
     for (SessionId listed : sessions)
         if (listed == session)
             return true;

@@ -50,6 +50,9 @@ void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines = {},
 // which has a user only while the list is empty, as on a system that keeps no sessions.
 void FakeSetSessions(const std::vector<SessionId>& sessions);
 void FakeSetConsoleSession(SessionId session);
+
+// From now on the session list can't be had (true), as when the enumeration fails.
+void FakeFailSessionList(bool fails);
 void FakeSetUserName(SessionId session, const std::wstring& name);
 
 // From now on a Pyxen started in the session takes ms to load its settings (0 at first),
@@ -89,5 +92,10 @@ int FakeRunningIn(SessionId session);
 int FakeHeldChildren();
 
 void FakeSetStamp(const std::string& path, FileStamp stamp);
+
+// From now on another program holds the file open without sharing it (true), or not:
+// FileIsHeld says so, and a test's file opener refuses it (FakeFileHeld).
+void FakeHoldFile(const std::string& path, bool hold);
+bool FakeFileHeld(const std::string& path);
 
 const std::vector<FakeEvent>& FakeEvents();

@@ -18,6 +18,7 @@ struct Guarded {
     GuardTime swapAt = 0;           // when a successor is to be started; 0: none is
     bool inSwap = false;            // not yet counted in the swap's entry
     bool swapFailed = false;        // its one entry is written; retries are quiet
+    bool startFailed = false;       // the last start failed, and was reported
 };
 
 Guarded guarded[guardMaxSessions];
@@ -128,6 +129,7 @@ bool Start(Guarded& slot)
     slot.started = GuardNow();
     if (slot.child != 0) {
         slot.heldUntil = 0;
+        slot.startFailed = false;
         // It reads the settings as they are now: a swap has nothing left to do here.
         if (slot.swapAt && !slot.successor) {
             slot.swapAt = 0;
@@ -135,10 +137,17 @@ bool Start(Guarded& slot)
         }
         return true;
     }
+    // Nothing a user does makes a start fail (the guard's folder is shut to them): one
+    // failure is tried again within seconds, and only failures in a row wait a pause.
+    if (slot.startFailed) {
+        HoldBack(slot, slot.started);
+        return false;
+    }
+    slot.startFailed = true;
+    slot.heldUntil = slot.started + startRetryMs;
     wchar_t code[24];
     Number(error, code);
     Report(GuardEvent::PyxenStartFailed, slot, code);
-    HoldBack(slot, slot.started);
     return false;
 }
 
@@ -151,6 +160,8 @@ const int listCapacity = 2 * guardMaxSessions;
 int UserSessions(SessionId* sessions)
 {
     int count = ListUserSessions(sessions, listCapacity);
+    if (count < 0)
+        return count;
     SessionId console = ActiveConsoleSession();
     if (count == 0 && console != noSession && SessionHasUser(console))
         sessions[count++] = console;
@@ -289,6 +300,9 @@ void GuardSetEnforcing(bool enforcingNow)
     for (Guarded& slot : guarded)
         if (slot.used)
             Forget(slot);
+    // No session is left to take the new settings; the store has them for the next
+    // beginning, and an entry after the hours' end would count none.
+    swap.open = false;
 }
 
 void GuardLogon(SessionId session)
@@ -315,6 +329,9 @@ void GuardReconcile()
 {
     static SessionId sessions[listCapacity];
     int count = UserSessions(sessions);
+    // A list that could not be had says nothing: every session stays as it is.
+    if (count < 0)
+        return;
     // A full list may have been cut short: only a session it holds is known to be there.
     bool whole = count < listCapacity;
     for (Guarded& slot : guarded) {
@@ -428,18 +445,6 @@ void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files
                 ++swap.took;
             }
         }
-    }
-}
-
-void GuardReleaseHeld()
-{
-    for (Guarded& slot : guarded) {
-        if (!slot.used || slot.child || !slot.heldUntil)
-            continue;
-        slot.quickEnds = 0;
-        slot.lastHold = 0;
-        slot.heldUntil = 0;
-        StartIn(slot.session);
     }
 }
 

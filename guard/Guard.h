@@ -22,10 +22,14 @@ const int quickEndsAllowed = 2;
 
 // The first pause, doubled each time the Pyxen started after a pause ends quickly again,
 // up to the longest. Two minutes is a box now and then rather than a storm; an hour bounds
-// how long a fix the guard can't see (a replaced pyxen.exe) waits. Edited settings end
-// the pause at once (GuardReleaseHeld).
+// how long a fix the guard can't see (a replaced pyxen.exe) waits. Edited settings that
+// apply end the pause at once (GuardSwapAll).
 const GuardTime firstHoldMs = 2 * 60 * 1000;
 const GuardTime longestHoldMs = 60 * 60 * 1000;
+
+// A start that fails is tried again this much later, once; a second failure in a row
+// waits a pause as a Pyxen that keeps ending does.
+const GuardTime startRetryMs = 5 * 1000;
 
 // A session whose Pyxen with edited settings failed keeps its old one, and a new one is
 // tried this much later, and again, with one entry in all.
@@ -84,15 +88,11 @@ const GuardTime swapMarginMs = 250;
 //
 // A successor that could not start or ended early is reported once (PyxenStartFailed or
 // SwapFailed); its session keeps its old Pyxen and is tried again every swapRetryMs.
-// Held-back sessions are released, as by GuardReleaseHeld. Once every session has taken
+// Held-back sessions get a new Pyxen at once, their quick ends forgotten. Once every session has taken
 // the new settings or failed, SettingsApplied is reported with rules, files and the
 // number of sessions that took them; rules and files must stay as they are until the
 // next call. A swap still under way is given up for the new one.
 void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files);
-
-// For the settings watch, when the settings changed (whether they load or not): every
-// held-back session gets a new Pyxen now, and its quick ends are forgotten.
-void GuardReleaseHeld();
 
 // The service stops: every Pyxen ends, then the stop is reported. ReportStopping is called
 // after each session's Pyxens ended, so that the stop's progress can be shown.

@@ -21,12 +21,14 @@ typedef uintptr_t ChildId;
 
 // --- Sessions and the Pyxen in each ---------------------------------------------
 
-// The sessions that have a logged-on user, at most capacity of them; returns how many.
-// A session that is only connected (its logon screen) has no user yet.
+// The sessions that have a logged-on user, at most capacity of them; returns how many,
+// or -1 when the list can't be had. A session that is only connected (its logon
+// screen) has no user yet.
 int ListUserSessions(SessionId* sessions, int capacity);
 
 // Whether the session has a logged-on user now: it is one ListUserSessions gives, or,
-// on a system that lists no session at all, it is the console session.
+// on a system that lists no session at all, it is the console session. True when the
+// list can't be had: a session is forgotten only once it is known to be gone.
 bool SessionHasUser(SessionId session);
 
 // The session attached to the physical console, or noSession.
@@ -63,6 +65,22 @@ inline bool SameStamp(const FileStamp& a, const FileStamp& b)
     return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
 }
 
+// --- The guard's own folder (guard/SettingsStore.h) ------------------------------
+
+// Between a folder and a name in a path: a backslash on Windows.
+extern const char pathSeparator;
+
+// Makes the folder if need be, and gives it (and what it holds) an access list that
+// lets SYSTEM and Administrators in and nobody else, whatever it had before.
+bool PrepareStoreFolder(const char* path);
+
+// Puts the file from in to's place at once, replacing it.
+bool ReplaceWithFile(const char* from, const char* to);
+
+// Whether the file can't be opened now because another program holds it open without
+// sharing it.
+bool FileIsHeld(const char* path);
+
 // --- Enforcement hours -----------------------------------------------------------
 // hours.cfg is read with the readers (ReadHoursFile) and its change told by its stamp;
 // zones come from config/ZoneLookup.h, which the fake also gives.
@@ -95,6 +113,10 @@ enum class GuardEvent {
     HoursApplied,      // source, number of ranges, time zone
     HoursRefused,      // source, line, why
     HoursFailClosed,   // source, line, why: refused with no hours in force
+    HoursZoneChanged,  // source, the system's zone before, after, the zone the hours keep
+    SettingsKept,      // the reason, the files, the guard's folder: enforced as last accepted
+    SettingsHeld,      // the files: one is held open by another program; read again later
+    StoreFailed,       // the guard's folder: the accepted settings could not be written there
 };
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.

@@ -8,7 +8,7 @@
 
 // One more thing the loop waits for, besides the children, session changes and the stop:
 // the settings watch, which works on a thread of its own. Wake runs on the loop's thread
-// when the watch's handle is signalled; it may call GuardSwapAll and GuardReleaseHeld.
+// when the watch's handle is signalled; it may call GuardSwapAll.
 struct LoopWatch {
     HANDLE handle;
     void (*Wake)();

@@ -1,6 +1,7 @@
 // pyxen-guard.exe: the service that keeps one Pyxen running in every user's session.
 // The service control manager starts it; run any other way it ends at once.
 #include "guard/ServiceLoop.h"
+#include "guard/SettingsStore.h"
 #include "guard/Win32SettingsWatch.h"
 #include "guard/Win32Guard.h"
 
@@ -91,6 +92,10 @@ void WINAPI ServiceMain(DWORD, LPWSTR*)
         return;
     ReportStatus(SERVICE_START_PENDING, NO_ERROR, 5000);
     SetRecoveryActions();
+    // Before any Pyxen starts and before the watch looks: the store says where they run.
+    char installFolder[MAX_PATH];
+    DWORD length = GetFullPathNameA(".", MAX_PATH, installFolder, NULL);
+    OpenSettingsStore(length > 0 && length < MAX_PATH ? installFolder : ".");
     if (!PrepareGuardLoop()) {
         ReportStatus(SERVICE_STOPPED, GetLastError());
         return;

@@ -1,5 +1,7 @@
 #include "guard/SettingsWatch.h"
 
+#include "guard/SettingsStore.h"
+
 #include "config/ConfigObserver.h"
 #include "config/Messages.h"
 #include "config/Settings.h"
@@ -35,6 +37,10 @@ struct {
 
 bool folderChanged;
 bool settling;
+// A file another program holds is read again at each poll, though its stamp stays, and
+// told of once until it is read or refused for something else.
+bool heldRetry;
+bool heldReported;
 FileStamp settlingStamps[fileSlots];
 GuardTime settleAt;
 GuardTime pollAt;
@@ -143,44 +149,94 @@ void UnreadableReason(wchar_t* buffer, int size)
 
 wchar_t appliedRules[24];
 wchar_t appliedFiles[settingsFilesSize];
+StoreText accepted;
+
+const int reasonSize = watchPathSize + 80;
+
+// Why the last load can't be taken, into reason; false when it can.
+bool Unacceptable(int last, wchar_t* reason)
+{
+    if (firstUnreadable.found)
+        UnreadableReason(reason, reasonSize);
+    else if (last < 0)
+        wcscpy(reason, L"ルールが 1 件もありません");
+    return firstUnreadable.found || last < 0;
+}
+
+bool Held()
+{
+    return firstUnreadable.found && FileIsHeld(firstUnreadable.path);
+}
+
+SettingsVerdict Accept(int last)
+{
+    heldRetry = false;
+    heldReported = false;
+    swprintf(appliedRules, 24, L"%d", last + 1);
+    ListFiles(appliedFiles, settingsFilesSize);
+    WriteStoreText(last, interval, accepted);
+    return SettingsVerdict::Applied;
+}
 
 SettingsVerdict Judge(int last)
 {
     // Room for every watched path, widened, with the separators.
     static wchar_t filesText[settingsFilesSize];
     static_assert(settingsFilesSize == fileSlots * (watchPathSize + 2), "the files' text");
-    wchar_t first[watchPathSize + 80];
-    ListFiles(filesText, settingsFilesSize);
-    const wchar_t* strings[2] = {first, filesText};
+    wchar_t reason[reasonSize];
     // A file that can't be read would take its rules away, and its box would greet
     // every user: the running Pyxens are better than that, as they are for no rule.
-    if (firstUnreadable.found || last < 0) {
-        if (firstUnreadable.found)
-            UnreadableReason(first, watchPathSize + 80);
-        else
-            wcscpy(first, L"ルールが 1 件もありません");
-        ReportGuardEvent(GuardEvent::SettingsRefused, strings, 2);
+    if (!Unacceptable(last, reason))
+        return Accept(last);
+    ListFiles(filesText, settingsFilesSize);
+    // A hold ends when its program lets go, with no edit to tell of it.
+    heldRetry = Held();
+    if (heldRetry) {
+        if (heldReported)
+            return SettingsVerdict::Unchanged;
+        heldReported = true;
+        const wchar_t* strings[] = {filesText};
+        ReportGuardEvent(GuardEvent::SettingsHeld, strings, 1);
         return SettingsVerdict::Refused;
     }
-    swprintf(appliedRules, 24, L"%d", last + 1);
-    wcscpy(appliedFiles, filesText);
-    return SettingsVerdict::Applied;
+    heldReported = false;
+    const wchar_t* strings[2] = {reason, filesText};
+    ReportGuardEvent(GuardEvent::SettingsRefused, strings, 2);
+    return SettingsVerdict::Refused;
 }
 
 }  // namespace
 
 const wchar_t* AppliedRules() { return appliedRules; }
 const wchar_t* AppliedFiles() { return appliedFiles; }
+const StoreText& AcceptedText() { return accepted; }
 
-void StartSettingsWatch(const char* path)
+SettingsVerdict StartSettingsWatch(const char* path)
 {
     CopyPath(settingsPath, path);
     fileCount = 0;
-    Load();
-    TakeLoadedFiles(nullptr);
     folderChanged = false;
     settling = false;
+    heldReported = false;
     pollAt = GuardNow() + settingsPollMs;
+    int last = Load();
+    TakeLoadedFiles(nullptr);
+    wchar_t reason[reasonSize];
+    if (!Unacceptable(last, reason)) {
+        Accept(last);
+        // Settings the guard took before it stopped are no edit.
+        return StoreHolds(accepted) ? SettingsVerdict::Unchanged : SettingsVerdict::Applied;
+    }
+    heldRetry = Held();
+    static wchar_t filesText[settingsFilesSize];
+    ListFiles(filesText, settingsFilesSize);
+    wchar_t store[watchPathSize];
+    AnsiToWide(PyxenFolder(), store, watchPathSize);
+    const wchar_t* strings[] = {reason, filesText, store};
+    bool kept = StoreHoldsSettings();
+    ReportGuardEvent(kept ? GuardEvent::SettingsKept : GuardEvent::SettingsRefused, strings,
+                     kept ? 3 : 2);
+    return SettingsVerdict::Refused;
 }
 
 void SettingsFolderChanged()
@@ -207,7 +263,7 @@ SettingsVerdict CheckSettings()
 
     if (!settling) {
         pollAt = now + settingsPollMs;
-        bool changed = false;
+        bool changed = heldRetry;
         for (int i = 0; i < fileCount; ++i)
             changed = changed || Changed(stamps[i], files[i].known);
         if (!changed)

@@ -28,9 +28,14 @@ enum class SettingsVerdict {
 // The size of the text that lists the files, with their separators.
 const int settingsFilesSize = (watchedFileCapacity + 1) * (260 + 2);
 
+struct StoreText;
+
 // Loads the settings file at path, as each Pyxen does at its start, to learn the files
-// and their stamps. Reports nothing: the Pyxens started next load these very settings.
-void StartSettingsWatch(const char* path);
+// and their stamps. Applied when they load and are not what the guard's store holds
+// already (an edit made while the guard was stopped): the store is to take them, as
+// after an edit. Refused when they can't be taken: one entry, SettingsKept when the
+// store still has the settings last accepted, SettingsRefused when it has none.
+SettingsVerdict StartSettingsWatch(const char* path);
 
 // The local folder's change notification fired: the stamps are looked at on the next
 // CheckSettings, not at the next poll.
@@ -41,7 +46,9 @@ GuardTime NextSettingsCheck();
 
 // Looks at the stamps when due. Once a change has settled, loads the settings with the
 // readers and says what came of it. A refused change is reported (SettingsRefused, once
-// for each change) and loaded again at the next change of any of the files. An applied
+// for each change) and loaded again at the next change of any of the files; one refused
+// because another program holds a file is reported once (SettingsHeld) and loaded again
+// at every poll until it is read. An applied
 // one is reported by the swap, once it is done, with AppliedRules and AppliedFiles.
 SettingsVerdict CheckSettings();
 
@@ -49,3 +56,6 @@ SettingsVerdict CheckSettings();
 // most settingsFilesSize characters with the NUL), as the entry gives them.
 const wchar_t* AppliedRules();
 const wchar_t* AppliedFiles();
+
+// The settings last applied, as the guard's store writes them (SettingsStore.h).
+const StoreText& AcceptedText();

@@ -4,6 +4,7 @@
 #include "config/ZoneLookup.h"
 #include "guard/Guard.h"
 #include "guard/GuardSystem.h"
+#include "guard/SettingsStore.h"
 #include "guard/Win32Guard.h"
 
 #include <wtsapi32.h>
@@ -165,7 +166,7 @@ int ListUserSessions(SessionId* sessions, int capacity)
     WTS_SESSION_INFOW* list = NULL;
     DWORD listed = 0;
     if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
-        return 0;
+        return -1;
     int found = 0;
     for (DWORD i = 0; i < listed && found < capacity; ++i)
         if (HasUser(list[i]))
@@ -181,7 +182,7 @@ bool SessionHasUser(SessionId session)
     WTS_SESSION_INFOW* list = NULL;
     DWORD listed = 0;
     if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
-        return false;
+        return true;
     bool found = false;
     for (DWORD i = 0; i < listed && !found; ++i)
         found = list[i].SessionId == session && HasUser(list[i]);
@@ -223,9 +224,13 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
         error = failure;
         return 0;
     }
+    // The guard's own folder once it holds settings: nothing there can be held by a user.
+    wchar_t pyxenFolder[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, PyxenFolder(), -1, pyxenFolder, MAX_PATH))
+        lstrcpynW(pyxenFolder, GuardFolder(), MAX_PATH);
     wchar_t program[MAX_PATH + 16];
     wchar_t commandLine[MAX_PATH + 16];
-    lstrcpynW(program, GuardFolder(), MAX_PATH);
+    lstrcpynW(program, pyxenFolder, MAX_PATH);
     lstrcatW(program, L"\\pyxen.exe");
     lstrcpyW(commandLine, L"\"");
     lstrcatW(commandLine, program);
@@ -240,7 +245,7 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     // outside it.
     BOOL started = CreateProcessAsUserW(token, program, commandLine, NULL, NULL, FALSE,
                                         CREATE_SUSPENDED, NULL,
-                                        GuardFolder(), &startup, &process);
+                                        pyxenFolder, &startup, &process);
     error = started ? 0 : GetLastError();
     CloseHandle(token);
     if (!started)

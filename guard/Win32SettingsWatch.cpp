@@ -8,6 +8,7 @@
 
 #include "config/Settings.h"
 #include "guard/Guard.h"
+#include "guard/SettingsStore.h"
 #include "guard/SettingsWatch.h"
 #include "guard/Win32Guard.h"
 
@@ -22,16 +23,27 @@ struct Applied {
     long interval;
     wchar_t rules[24];
     wchar_t files[settingsFilesSize];
+    StoreText text;
 };
 CRITICAL_SECTION appliedLock;
 Applied handed;
 Applied swapping;
 
-void Copy(Applied& to, long interval, const wchar_t* rules, const wchar_t* files)
+void Copy(Applied& to, long interval, const wchar_t* rules, const wchar_t* files,
+          const StoreText& text)
 {
     to.interval = interval;
     lstrcpynW(to.rules, rules, 24);
     lstrcpynW(to.files, files, settingsFilesSize);
+    to.text = text;
+}
+
+void Hand()
+{
+    EnterCriticalSection(&appliedLock);
+    Copy(handed, interval, AppliedRules(), AppliedFiles(), AcceptedText());
+    LeaveCriticalSection(&appliedLock);
+    SetEvent(swapWanted);
 }
 
 DWORD WINAPI WatchThread(LPVOID)
@@ -40,7 +52,10 @@ DWORD WINAPI WatchThread(LPVOID)
     // settings write them, relative to this same folder.
     char path[MAX_PATH];
     DWORD length = GetFullPathNameA("pyxen.cfg", MAX_PATH, path, NULL);
-    StartSettingsWatch(length > 0 && length < MAX_PATH ? path : "pyxen.cfg");
+    // Settings edited while the guard was stopped go to the store as an edit does.
+    if (StartSettingsWatch(length > 0 && length < MAX_PATH ? path : "pyxen.cfg") ==
+        SettingsVerdict::Applied)
+        Hand();
     for (;;) {
         DWORD wait = MillisecondsUntil(NextSettingsCheck());
         if (notification == INVALID_HANDLE_VALUE) {
@@ -54,20 +69,25 @@ DWORD WINAPI WatchThread(LPVOID)
                 notification = INVALID_HANDLE_VALUE;
             }
         }
-        if (CheckSettings() == SettingsVerdict::Applied) {
-            EnterCriticalSection(&appliedLock);
-            Copy(handed, interval, AppliedRules(), AppliedFiles());
-            LeaveCriticalSection(&appliedLock);
-            SetEvent(swapWanted);
-        }
+        if (CheckSettings() == SettingsVerdict::Applied)
+            Hand();
     }
 }
 
 void Wake()
 {
     EnterCriticalSection(&appliedLock);
-    Copy(swapping, handed.interval, handed.rules, handed.files);
+    Copy(swapping, handed.interval, handed.rules, handed.files, handed.text);
     LeaveCriticalSection(&appliedLock);
+    // Written on the loop's thread, which starts every Pyxen: none starts while the
+    // store is half written.
+    if (!WriteSettingsStore(swapping.text)) {
+        wchar_t folder[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, PyxenFolder(), -1, folder, MAX_PATH);
+        const wchar_t* strings[] = {folder};
+        ReportGuardEvent(GuardEvent::StoreFailed, strings, 1);
+        return;
+    }
     GuardSwapAll(swapping.interval, swapping.rules, swapping.files);
 }
 

@@ -195,20 +195,53 @@ TEST_F(GuardTest, PausesStopAtTheLongest)
     EXPECT_EQ(FakeEvents().back().strings[3], L"3600");
 }
 
-TEST_F(GuardTest, AFailedStartIsReportedAndTriedAfterAPause)
+TEST_F(GuardTest, AFailedStartIsReportedOnceTriedAgainWithinSecondsThenAfterAPause)
 {
     FakeFailStarts(2, 1314);
     RunThenEnd(2, 5 * 60 * 1000);
     EXPECT_EQ(FakeEvents().back().event, GuardEvent::PyxenStartFailed);
     EXPECT_EQ(FakeEvents().back().strings, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"1314"}));
     size_t entries = FakeEvents().size();
-    FakeAdvance(firstHoldMs / 2);
-    GuardPoll();
-    EXPECT_EQ(FakeEvents().size(), entries);
+    EXPECT_EQ(GuardNextWake() - GuardNow(), startRetryMs);
+    RunLoop(startRetryMs);  // fails again: now a pause, quietly
+    EXPECT_EQ(GuardNextWake() - GuardNow(), firstHoldMs);
     FakeFailStarts(2, 0);
-    FakeAdvance(GuardNextWake() - GuardNow());
-    GuardPoll();
+    RunLoop(firstHoldMs - 1);
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    RunLoop(1);
     EXPECT_EQ(FakeRunningIn(2), 1);
+    EXPECT_EQ(FakeEvents().size(), entries + 1);  // started, the one entry more
+
+    FakeFailStarts(2, 1314);  // a single failure later is tried again at once
+    RunThenEnd(2, 5 * 60 * 1000);
+    FakeFailStarts(2, 0);
+    RunLoop(startRetryMs);
+    EXPECT_EQ(FakeRunningIn(2), 1);
+}
+
+TEST_F(GuardTest, ASessionListThatCantBeHadForgetsNoSession)
+{
+    ChildId child = FakeChildOf(5);
+    FakeFailSessionList(true);
+    GuardReconcile();
+    RunThenEnd(2, 5 * 60 * 1000);  // ends while the list can't be had: started again
+    EXPECT_EQ(FakeChildOf(5), child);
+    EXPECT_EQ(FakeRunningIn(2), 1);
+    FakeFailSessionList(false);
+    FakeSetSessions({2});
+    GuardReconcile();
+    EXPECT_EQ(FakeRunningIn(5), 0);
+}
+
+TEST_F(GuardTest, TheHoursEndingDuringASwapWriteNoEntryForIt)
+{
+    FakeSetLoadTime(2, 60 * 1000);
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardPoll();
+    GuardSetEnforcing(false);
+    RunLoop(swapRetryMs);
+    EXPECT_EQ(Entries(GuardEvent::SettingsApplied), 0);
+    EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 0);
 }
 
 TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)

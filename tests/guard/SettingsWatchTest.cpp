@@ -3,14 +3,23 @@
 #include "LoadCase.h"
 
 #include "guard/FakeGuardSystem.h"
+#include "config/LineReader.h"
+#include "guard/SettingsStore.h"
 #include "guard/SettingsWatch.h"
+#include "rules/Rule.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
+
+FILE* OpenUnlessHeld(const char* path)
+{
+    return FakeFileHeld(path) ? nullptr : fopen(path, "rb");
+}
 
 using V = std::vector<SettingsVerdict>;
 
@@ -46,8 +55,11 @@ protected:
         return verdicts;
     }
 
+    void TearDown() override { openConfigFile = opener; }
+
     ScratchDirectory scratch;
     uint64_t saves = 0;
+    FILE* (*opener)(const char*) = openConfigFile;
 };
 
 TEST_F(SettingsWatchTest, AnEditIsReadOnceItHasSettledAndReportedOnce)
@@ -109,6 +121,65 @@ TEST_F(SettingsWatchTest, ABrokenEditIsRefusedWithItsReasonAndTriedAgainAtTheNex
     Write("missing.txt", "Pinball\r\n");  // the list turns up: settings now complete
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
     EXPECT_EQ(FakeEvents().size(), 2u);
+}
+
+// The rules as the readers left them, with the interval.
+std::vector<std::pair<std::string, int>> Loaded(int last)
+{
+    std::vector<std::pair<std::string, int>> loaded{{"interval", interval}};
+    for (int i = 0; i <= last; ++i)
+        loaded.emplace_back(rules[i].name, rules[i].method);
+    return loaded;
+}
+
+TEST_F(SettingsWatchTest, TheStoreGivesAPyxenEveryRuleAsTheInstallFolderGaveIt)
+{
+    // Suffixes, METHOD lines, a list's keyword-like rules, an over-long line, a CR that
+    // ends a name, and a list of ANSI bytes that would pass for UTF-8 on their own.
+    Write("pyxen.cfg", "INTER=750\nMETHOD=12\nEditor\nChess :0\na:1\nab:c :2\nREAD games.txt\n" +
+                           std::string(300, 'x') + "\nREAD games.txt\nTail\r");
+    Write("games.txt", "#\xFF\nINTERNET Radio\nREAD me\nMETHOD=-3\n\xC3\xA9\n" +
+                           std::string(247, 'y') + "\r");
+    Write("pyxen.exe", "MZ");
+    ASSERT_FALSE(OpenSettingsStore("."));  // nothing accepted yet: the install folder
+    EXPECT_EQ(std::string(PyxenFolder()), ".");
+    ASSERT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Applied);
+    auto installed = Loaded(static_cast<int>(wcstol(AppliedRules(), nullptr, 10)) - 1);
+    ASSERT_TRUE(WriteSettingsStore(AcceptedText()));
+    EXPECT_EQ(std::string(PyxenFolder()), "./Guard");
+
+    // A Pyxen in the store: its folder is the current one.
+    ResetReaders();
+    ASSERT_EQ(chdir("Guard"), 0);
+    int last = LoadSettings(storeSettingsName);
+    ASSERT_EQ(chdir(".."), 0);
+    EXPECT_EQ(Loaded(last), installed);
+    EXPECT_EQ(installed.size(), 16u);
+
+    // The guard starts again: the same settings are no edit, and held ones are not read.
+    OpenSettingsStore(".");
+    EXPECT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Unchanged);
+    openConfigFile = OpenUnlessHeld;
+    FakeHoldFile("games.txt", true);
+    EXPECT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Refused);
+    ASSERT_EQ(FakeEvents().size(), 1u);
+    EXPECT_EQ(FakeEvents()[0].event, GuardEvent::SettingsKept);
+    EXPECT_EQ(FakeEvents()[0].strings[2], L"./Guard");
+    FakeHoldFile("games.txt", false);  // let go, no edit: read at the next poll
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+}
+
+TEST_F(SettingsWatchTest, AnEditOfAHeldFileIsToldOnceAndReadOnceLetGo)
+{
+    openConfigFile = OpenUnlessHeld;
+    Write("games.txt", "Minesweeper\r\nPinball\r\n");
+    FakeHoldFile("games.txt", true);
+    EXPECT_EQ(RunFor(4 * settingsPollMs), V{SettingsVerdict::Refused});
+    ASSERT_EQ(FakeEvents().size(), 1u);
+    EXPECT_EQ(FakeEvents()[0].event, GuardEvent::SettingsHeld);
+    FakeHoldFile("games.txt", false);
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(std::wstring(AppliedRules()), L"3");
 }
 
 }  // namespace
