@@ -2,6 +2,9 @@
 
 namespace {
 
+// No zone lies more than 14 hours from UTC; a day is beyond any of them.
+const int64_t offsetLimit = 24 * 60;
+
 int64_t FloorDivide(int64_t value, int64_t by)
 {
     int64_t quotient = value / by;
@@ -28,11 +31,21 @@ int YearOf(int64_t seconds)
     return year;
 }
 
+// UTC - local, in minutes, for a bias and the standard or daylight bias added to it.
+// The registry holds them as two LONGs of any value: summed in 64 bits, and a sum that
+// puts the zone a day or more from UTC is held to a day, so that what is done with the
+// offset later can't overflow either and a bad zone still reads a time near the true one.
+int64_t Offset(int32_t bias, int32_t extra)
+{
+    int64_t minutes = int64_t{bias} + extra;
+    return minutes < -offsetLimit ? -offsetLimit : minutes > offsetLimit ? offsetLimit : minutes;
+}
+
 const ZoneRule& RuleFor(const ZoneRules& zone, int year)
 {
     if (zone.yearCount <= 0)
         return zone.rule;
-    int index = year - zone.firstYear;
+    int64_t index = int64_t{year} - zone.firstYear;
     if (index < 0)
         index = 0;
     if (index >= zone.yearCount)
@@ -48,6 +61,10 @@ int64_t TransitionLocal(const ZoneDate& date, int year)
     int64_t first = DaysFromDate(year, date.month, 1);
     int day = date.day < 1 ? 1 : date.day;
     if (date.year == 0) {
+        // Week 5 means the month's last; a larger one, which only a damaged value holds,
+        // means it too, and keeps the step back below short.
+        if (day > 5)
+            day = 5;
         // 1601-01-01 was a Monday; dayOfWeek counts from Sunday.
         int firstWeekday = static_cast<int>((first + 1) % 7);
         day = 1 + (date.dayOfWeek - firstWeekday + 7) % 7 + 7 * (day - 1);
@@ -68,24 +85,24 @@ bool Transitions(const ZoneRule& rule, int year, int64_t& toDaylight, int64_t& t
     int64_t standard = TransitionLocal(rule.standardDate, year);
     if (daylight == noChange || standard == noChange)
         return false;
-    toDaylight = daylight + (rule.bias + rule.standardBias) * int64_t{60};
-    toStandard = standard + (rule.bias + rule.daylightBias) * int64_t{60};
+    toDaylight = daylight + Offset(rule.bias, rule.standardBias) * 60;
+    toStandard = standard + Offset(rule.bias, rule.daylightBias) * 60;
     return true;
 }
 
 // UTC - local, in minutes, at utc.
-int BiasAt(const ZoneRules& zone, int64_t utc)
+int64_t BiasAt(const ZoneRules& zone, int64_t utc)
 {
-    int year = YearOf(utc - (zone.rule.bias + zone.rule.standardBias) * int64_t{60});
+    int year = YearOf(utc - Offset(zone.rule.bias, zone.rule.standardBias) * 60);
     const ZoneRule& rule = RuleFor(zone, year);
     int64_t toDaylight = 0;
     int64_t toStandard = 0;
     if (!Transitions(rule, year, toDaylight, toStandard))
-        return rule.bias + rule.standardBias;
+        return Offset(rule.bias, rule.standardBias);
     // In the southern hemisphere daylight time spans the new year.
     bool daylight = toDaylight < toStandard ? utc >= toDaylight && utc < toStandard
                                             : utc >= toDaylight || utc < toStandard;
-    return rule.bias + (daylight ? rule.daylightBias : rule.standardBias);
+    return Offset(rule.bias, daylight ? rule.daylightBias : rule.standardBias);
 }
 
 void KeepEarliest(int64_t candidate, int64_t after, int64_t& earliest)
@@ -123,7 +140,7 @@ void DateFromDays(int64_t days, int& year, int& month, int& day)
 
 int64_t LocalFromUtc(const ZoneRules& zone, int64_t utc)
 {
-    return utc - BiasAt(zone, utc) * int64_t{60};
+    return utc - BiasAt(zone, utc) * 60;
 }
 
 int64_t NextZoneChange(const ZoneRules& zone, int64_t utc)
@@ -141,7 +158,7 @@ int64_t NextZoneChange(const ZoneRules& zone, int64_t utc)
     // A zone whose rules change from one year to the next may change its offset as the
     // new year begins.
     if (zone.yearCount > 0) {
-        int64_t bias = BiasAt(zone, utc) * int64_t{60};
+        int64_t bias = BiasAt(zone, utc) * 60;
         KeepEarliest(DaysFromDate(year + 1, 1, 1) * secondsPerDay + bias, utc, earliest);
     }
     return earliest;

@@ -49,6 +49,7 @@ int64_t DaysFromDate(int year, int month, int day);
 void DateFromDays(int64_t days, int& year, int& month, int& day);
 
 // Local time in the zone, in the same seconds (counted as if the local clock were UTC).
+// An offset of a day or more from UTC, which no zone has, is held to a day.
 int64_t LocalFromUtc(const ZoneRules& zone, int64_t utc);
 
 // The first moment after utc at which the zone's offset may change, or noChange.

@@ -170,6 +170,13 @@ std::map<std::string, ZoneRules> Zones()
     ended.years[0] = ended.years[1] = ended.rule;
     ended.years[2] = Zone(300).rule;
     zones["Eastern, ended"] = ended;
+    // Biases are LONGs from the registry, whatever they hold: summed in 64 bits, and held
+    // to a day from UTC, which no zone reaches (the farthest is UTC+14).
+    zones["Line Islands"] = Zone(-840);
+    zones["a day ahead, or more"] = Zone(INT32_MIN);
+    zones["a day ahead, or more"].rule.standardBias = INT32_MIN;
+    zones["a day behind, or more"] = zones["Eastern"];
+    zones["a day behind, or more"].rule.daylightBias = INT32_MAX;
     return zones;
 }
 
@@ -220,6 +227,9 @@ const ClockRow clockRows[] = {
     // Year-specific rules: the same July Wednesday with daylight time, then without.
     {"Eastern, ended", "Wed 12:00-13:00", "2025-07-02 16:30", true, "2025-07-02 17:00"},
     {"Eastern, ended", "Wed 12:00-13:00", "2026-07-01 16:30", false, "2026-07-01 17:00"},
+    {"Line Islands", "Tue 00:00-01:00", "2026-12-07 10:30", true, "2026-12-07 11:00"},
+    {"a day ahead, or more", "Tue 00:00-01:00", "2026-12-07 00:30", true, "2026-12-07 01:00"},
+    {"a day behind, or more", "Tue 12:00-13:00", "2026-07-01 12:30", true, "2026-07-01 13:00"},
 };
 
 TEST(HoursClock, SaysWhetherEnforcingAndWhenThatChanges)
