@@ -38,7 +38,8 @@ HoursFault ReadLines(HKEY policy, HoursSchedule& schedule, int& line)
 {
     HKEY key = NULL;
     line = 0;
-    if (RegOpenKeyExW(policy, L"Hours", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    // The 64-bit view, as for its parent: each open names it again.
+    if (RegOpenKeyExW(policy, L"Hours", 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return HoursFault::None;
     HoursFault fault = HoursFault::None;
     char text[4 * lineSize];

@@ -31,7 +31,8 @@ void ReadYears(HKEY zoneKey, ZoneRules& zone)
 {
     zone.yearCount = 0;
     HKEY key = NULL;
-    if (RegOpenKeyExW(zoneKey, L"Dynamic DST", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    // The parent's view is not inherited: each open names it again.
+    if (RegOpenKeyExW(zoneKey, L"Dynamic DST", 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return;
     DWORD first = 0;
     DWORD last = 0;
