@@ -3,6 +3,7 @@
 #include "config/LineReader.h"
 #include "platform/CodePage.h"
 
+#include <errno.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -312,8 +313,14 @@ HoursRead ReadHoursFile(const char* path, HoursSchedule& schedule, HoursError& e
     error.line = 0;
     error.fault = HoursFault::None;
     LineReader reader;
-    if (!OpenLines(reader, path, TextTarget::Utf8))
-        return HoursRead::Missing;
+    if (!OpenLines(reader, path, TextTarget::Utf8)) {
+        // Only a file that isn't there means no hours: one that can't be opened could
+        // hold any. fopen says which, in errno.
+        if (errno == ENOENT)
+            return HoursRead::Missing;
+        error.fault = HoursFault::FileUnreadable;
+        return HoursRead::Refused;
+    }
     char content[lineSize];
     char widened[4 * lineSize];
     int length = 0;

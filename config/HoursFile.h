@@ -29,6 +29,7 @@ enum class HoursFault {
     ZoneNotAscii,   // a zone name with a character no key name has
     ZoneTooLong,    // longer than a key name can be
     ZoneRepeated,   // a second ZONE=
+    FileUnreadable, // the file is there but can't be opened (access denied, held open)
 };
 
 struct HoursError {
@@ -47,7 +48,8 @@ HoursFault SetHoursZone(HoursSchedule& schedule, const char* name, int length);
 enum class HoursRead {
     Missing,  // no such file: no hours
     Read,     // schedule holds the file's hours (none, if it has no range)
-    Refused,  // error says where and why; schedule holds nothing to use
+    Refused,  // error says where and why (line 0 for a file that can't be opened);
+              // schedule holds nothing to use
 };
 
 // Reads the file in whatever encoding it was saved in, with the readers' decoder.

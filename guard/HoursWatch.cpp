@@ -24,10 +24,21 @@ struct InForce {
     Source source;
     HoursSchedule schedule;  // no range: always
     ZoneRules zone;
-    char zoneName[zoneNameSize];
+    char zoneName[zoneNameSize];  // the one named, or else the system's when applied
 };
 InForce inForce;
 InForce candidate;
+
+// The system's zone when last looked at, for hours that name none: each change of it
+// gets one entry.
+char systemZoneSeen[zoneNameSize];
+
+// hours.cfg was there but couldn't be opened, and why: it is tried again at each poll,
+// since letting go of a file changes no stamp.
+enum class Unread { No, Denied, Held };
+Unread fileUnread;
+const wchar_t heldText[] =
+    L"ほかのプログラムが開いているため読み込めません (another program holds it open)";
 
 // The policy as last read, to tell its changes; a refused one stays refused until then.
 struct PolicyRead {
@@ -65,7 +76,9 @@ void ReadPolicy(PolicyRead& read)
     read.kind = ReadHoursPolicy(read.schedule, read.error);
 }
 
-// The zone the hours are read in: the one they name, or the system's as it is now.
+// The zone the hours are read in: the one they name, or the system's as it is now, which
+// they then keep until they are applied again. A standard user may change the system's
+// zone, but not the hours.
 bool ReadZone(InForce& hours)
 {
     if (hours.schedule.zone[0]) {
@@ -94,6 +107,8 @@ const wchar_t* FaultText(HoursFault fault)
     case HoursFault::ZoneNotAscii:
     case HoursFault::ZoneTooLong: return L"タイムゾーン名が正しくありません (no such zone name)";
     case HoursFault::ZoneRepeated: return L"ZONE= が 2 つあります (a second ZONE=)";
+    case HoursFault::FileUnreadable:
+        return L"ファイルはありますが開けません (the file is there but can't be opened)";
     default: return L"";
     }
 }
@@ -107,6 +122,40 @@ void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third, 
 {
     const wchar_t* strings[] = {SourceText(source), second, third};
     ReportGuardEvent(event, strings, third ? 3 : 2);
+}
+
+// A zone's key name for an entry; the system may give none.
+void ZoneText(const char* name, wchar_t* text)
+{
+    if (name[0])
+        AnsiToWide(name, text, zoneNameSize);
+    else
+        wcscpy(text, L"名前なし (no name)");
+}
+
+bool NamesNoZone(const InForce& hours)
+{
+    return (hours.source == Source::File || hours.source == Source::Policy) &&
+           hours.schedule.count > 0 && hours.schedule.zone[0] == '\0';
+}
+
+// Hours that name no zone keep theirs; a change of the system's is only noted.
+void NoteSystemZone()
+{
+    ZoneRules zone;
+    char name[zoneNameSize];
+    ReadSystemZone(zone, name, zoneNameSize);
+    if (strcmp(name, systemZoneSeen) == 0)
+        return;
+    wchar_t before[zoneNameSize];
+    wchar_t after[zoneNameSize];
+    wchar_t kept[zoneNameSize];
+    ZoneText(systemZoneSeen, before);
+    ZoneText(name, after);
+    ZoneText(inForce.zoneName, kept);
+    const wchar_t* strings[] = {SourceText(inForce.source), before, after, kept};
+    ReportGuardEvent(GuardEvent::HoursZoneChanged, strings, 4);
+    snprintf(systemZoneSeen, zoneNameSize, "%s", name);
 }
 
 // A source that can't be used: the hours in force stay, or, with none yet, enforcing
@@ -125,8 +174,9 @@ void Refuse(Source source, int line, const wchar_t* why, bool starting)
 }
 
 // Reads the policy's hours, or the file's, into candidate, and puts them in force
-// unless refused. Applied hours are reported when they differ from those in force.
-void TakeHours(bool starting)
+// unless refused. Applied hours are reported when they differ from those in force. A
+// retry of a file that couldn't be opened says nothing while it still can't be.
+void TakeHours(bool starting, bool retry = false)
 {
     Source source = Source::File;
     HoursError error = {0, HoursFault::None};
@@ -141,8 +191,15 @@ void TakeHours(bool starting)
         return;
     } else {
         HoursRead read = ReadHoursFile(hoursPath, candidate.schedule, error);
+        Unread unread = Unread::No;
+        if (error.fault == HoursFault::FileUnreadable)
+            unread = FileIsHeld(hoursPath) ? Unread::Held : Unread::Denied;
+        bool same = retry && unread == fileUnread;
+        fileUnread = unread;
         if (read == HoursRead::Refused) {
-            Refuse(Source::File, error.line, FaultText(error.fault), starting);
+            if (!same)
+                Refuse(Source::File, error.line,
+                       unread == Unread::Held ? heldText : FaultText(error.fault), starting);
             return;
         }
         if (read == HoursRead::Missing)
@@ -154,15 +211,22 @@ void TakeHours(bool starting)
         return;
     }
     bool changed = candidate.source != inForce.source ||
-                   !SameSchedule(candidate.schedule, inForce.schedule);
+                   !SameSchedule(candidate.schedule, inForce.schedule) ||
+                   strcmp(candidate.zoneName, inForce.zoneName) != 0;
     inForce = candidate;
+    if (!inForce.schedule.zone[0])
+        snprintf(systemZoneSeen, zoneNameSize, "%s", inForce.zoneName);
     if (!changed || (starting && source == Source::None))
         return;
     wchar_t ranges[24];
-    wchar_t zone[zoneNameSize];
+    wchar_t kept[zoneNameSize];
+    wchar_t zone[zoneNameSize + 32];
     swprintf(ranges, 24, L"%d", inForce.schedule.count);
-    if (inForce.zoneName[0])
-        AnsiToWide(inForce.zoneName, zone, zoneNameSize);
+    AnsiToWide(inForce.zoneName, kept, zoneNameSize);
+    if (inForce.schedule.zone[0])
+        wcscpy(zone, kept);
+    else if (inForce.zoneName[0])
+        swprintf(zone, zoneNameSize + 32, L"%ls (システムの設定 / the system's)", kept);
     else
         wcscpy(zone, L"システムの設定 (the system's)");
     ReportHours(GuardEvent::HoursApplied, ranges, zone, source);
@@ -217,6 +281,7 @@ void StartHoursWatch(const char* path)
     snprintf(hoursPath, pathSize, "%s", path);
     AnsiToWide(hoursPath, hoursPathWide, pathSize);
     memset(&inForce, 0, sizeof inForce);
+    fileUnread = Unread::No;
     fileKnown = ReadFileStamp(hoursPath);
     folderChanged = false;
     settling = false;
@@ -258,11 +323,14 @@ void CheckHours()
         if (!SamePolicy(read, policy)) {
             policy = read;
             reread = true;
-        } else if (inForce.source == Source::File || inForce.source == Source::Policy) {
-            // The same hours, in a zone that may have changed since.
-            InForce zone = inForce;
-            if (ReadZone(zone))
-                inForce.zone = zone.zone;
+        } else if (NamesNoZone(inForce)) {
+            NoteSystemZone();
+        } else if (inForce.schedule.zone[0]) {
+            // The zone they name, as the registry describes it now: Windows updates the
+            // zones' rules.
+            ZoneRules zone;
+            if (ReadNamedZone(inForce.schedule.zone, zone))
+                inForce.zone = zone;
         }
     }
     if (poll || folderChanged || (settling && now >= settleAt)) {
@@ -284,6 +352,8 @@ void CheckHours()
     }
     if (reread)
         TakeHours(false);
+    else if (poll && fileUnread != Unread::No && policy.kind == PolicyHours::NotConfigured)
+        TakeHours(false, true);
     Follow();
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 // The enforcement hours the guard keeps: the machine policy's, or else hours.cfg's,
 // read in their zone. Runs on the service loop's thread: the file lies in the install
-// folder and the policy in the registry, both quick to read. A broken source is refused
-// whole and the hours in force stay; with none in force yet, the guard enforces always.
+// folder and the policy in the registry, both quick to read. A broken source, or an
+// hours.cfg that is there but can't be opened, is refused whole and the hours in force
+// stay; with none in force yet, the guard enforces always. Hours that name no zone keep
+// the system's as it was when they were applied: a standard user may change it.
 #include "guard/GuardSystem.h"
 
-// The policy and the zones are read again this often: a standard user's change of the
-// system's zone takes effect within it, and so does a changed policy when its
-// notification can't be had.
+// The policy and the zones are read again this often: a named zone's rules as Windows
+// updates them, a change of the system's zone (noted, not followed), an hours.cfg that
+// couldn't be opened, and a changed policy when its notification can't be had.
 const GuardTime hoursPollMs = 60 * 1000;
 
 // An edited hours.cfg is read once its stamp has stayed the same this long.
@@ -25,17 +27,18 @@ bool HoursEnforcing();
 void HoursFolderChanged();
 
 // The clock was set or the PC woke: the policy and zone are read again by the next
-// CheckHours.
+// CheckHours, as at a poll.
 void HoursReadAgain();
 
 // A policy changed: the policy is read once it has been quiet for hoursQuietMs, since
 // policy processing writes a key's values one by one.
 void HoursPolicyChanged();
 
-// Does what is due: an edited hours.cfg, once settled, and the policy and zone at each
-// poll, are applied or refused (one entry each), and at a beginning or an end of the
-// hours enforcement is turned on or off (GuardSetEnforcing) with one entry. Call it on
-// every wake: a wake after the clock jumped or the PC slept sees where the hours are.
+// Does what is due: an edited hours.cfg, once settled, and a changed policy at a poll,
+// are applied or refused (one entry each; a change of the system's zone gets one too),
+// and at a beginning or an end of the hours enforcement is turned on or off
+// (GuardSetEnforcing) with one entry. Call it on every wake: a wake after the clock
+// jumped or the PC slept sees where the hours are.
 void CheckHours();
 
 // When CheckHours has something to do next: the next beginning or end, the end of a

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -170,6 +171,60 @@ TEST_F(HoursWatchTest, StartingWithBrokenHoursEnforcesAlwaysUntilTheyAreFixed)
     EXPECT_EQ(Running(), 0);
 }
 
+TEST_F(HoursWatchTest, AFileThatIsThereButCantBeOpenedIsRefusedAndReadOnceItCanBe)
+{
+    FakeSetUtc(monday + 9 * 3600);
+    Start("Mon 08:40-12:30\n");
+    // A link to itself fails to open as a file denied to the guard does; then a user's
+    // program holds it open. Tried at each poll: one entry for each reason, and the hours
+    // in force stay.
+    std::filesystem::remove("hours.cfg");
+    std::filesystem::create_symlink("hours.cfg", "hours.cfg");
+    FakeSetStamp("hours.cfg", FileStamp{++saves, 0, true});
+    RunFor(hoursQuietMs + hoursPollMs);
+    FakeHoldFile("hours.cfg", true);
+    RunUntil(monday + 12 * 3600 + 30 * 60);
+    EXPECT_EQ(Running(), 0);
+    // Let go, with no edit: read at the next poll.
+    FakeHoldFile("hours.cfg", false);
+    std::filesystem::remove("hours.cfg");
+    std::ofstream("hours.cfg") << "Mon 08:40-15:00\n";
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Running(), 2);
+    ASSERT_EQ(Hours().size(), 7u);  // applied, began, refused twice, ended, applied, began
+    EXPECT_EQ(Hours()[2].strings, (Strings{L"hours.cfg", L"0",
+                                           L"ファイルはありますが開けません (the file is there but can't be opened)"}));
+    EXPECT_EQ(Hours()[3].strings, (Strings{L"hours.cfg", L"0",
+                                           L"ほかのプログラムが開いているため読み込めません (another program holds it open)"}));
+}
+
+TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
+{
+    FakeSetZone("Tokyo Standard Time", ZoneRules{{-540, 0, 0, {}, {}}, 0, 0, {}});
+    FakeSetZone("Hawaiian Standard Time", ZoneRules{{600, 0, 0, {}, {}}, 0, 0, {}});
+    FakeSetSystemZone("Tokyo Standard Time");
+    FakeSetUtc(monday + 3600);  // Monday 10:00 in Tokyo, Sunday 15:00 in Hawaii
+    FakeSetPolicy(PolicyHours::Lines, {"Mon 08:40-12:30"});
+    Start("");
+    // A standard user's tzutil /s, then a clock set: the Pyxens run on until 12:30 in Tokyo.
+    FakeSetSystemZone("Hawaiian Standard Time");
+    RunFor(hoursPollMs);
+    HoursReadAgain();
+    RunUntil(monday + 3 * 3600 + 30 * 60 - 1);
+    EXPECT_EQ(Running(), 2);
+    RunFor(1000);
+    // An edit applies them again, in the zone the system has then.
+    FakeSetPolicy(PolicyHours::Lines, {"Mon 08:40-12:30", "Tue 08:40-12:30"});
+    RunUntil(monday + 18 * 3600 + 40 * 60);
+    EXPECT_EQ(Running(), 2);
+    ASSERT_EQ(Hours().size(), 6u);  // applied, began, one for the zone, ended, applied, began
+    const std::wstring policy = L"HKLM\\SOFTWARE\\Policies\\Pyxen";
+    EXPECT_EQ(Hours()[2].strings,
+              (Strings{policy, L"Tokyo Standard Time", L"Hawaiian Standard Time", L"Tokyo Standard Time"}));
+    EXPECT_EQ(Hours()[4].strings,
+              (Strings{policy, L"2", L"Hawaiian Standard Time (システムの設定 / the system's)"}));
+}
+
 TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
 {
     Start("Sun 08:40-09:40\n");
@@ -177,6 +232,7 @@ TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
     FakeSetPolicy(PolicyHours::Always);
     RunFor(hoursPollMs);
     EXPECT_EQ(Running(), 2);
+    EXPECT_EQ(Hours().back().event, GuardEvent::HoursBegan);
     FakeSetPolicy(PolicyHours::Lines, {"Mon 00:00-24:00", "Mon 24:00-01:00  # 24:00 only ends a range"});
     RunFor(hoursPollMs);
     EXPECT_EQ(Hours().back().event, GuardEvent::HoursRefused);

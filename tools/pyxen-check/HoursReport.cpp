@@ -75,10 +75,10 @@ const Message faultMessages[] = {
     Message::FaultUnknownDay,   Message::FaultNoRange,        Message::FaultBadRange,
     Message::FaultBadTime,      Message::FaultEmptyRange,     Message::FaultTooManyRanges,
     Message::FaultZoneEmpty,    Message::FaultZoneNotAscii,   Message::FaultZoneTooLong,
-    Message::FaultZoneRepeated,
+    Message::FaultZoneRepeated, Message::FaultFileUnreadable,
 };
 static_assert(sizeof faultMessages / sizeof faultMessages[0] ==
-                  static_cast<int>(HoursFault::ZoneRepeated),
+                  static_cast<int>(HoursFault::FileUnreadable),
               "a message for every fault");
 
 std::string FaultText(HoursFault fault)

@@ -2,8 +2,6 @@
 
 #ifdef _WIN32
 #include "config/HoursPolicy.h"
-
-#include <stdio.h>
 #endif
 
 std::string HoursFilePath(const char* settingsPath)
@@ -28,10 +26,10 @@ void FindHours(const char* settingsPath, HoursFound& found)
     if (policy != PolicyHours::NotConfigured) {
         found.origin = policy == PolicyHours::Always ? HoursOrigin::PolicyDisabled : HoursOrigin::Policy;
         found.refused = policy == PolicyHours::Refused;
-        FILE* file = fopen(found.filePath.c_str(), "rb");
-        found.fileReplaced = file != nullptr;
-        if (file)
-            fclose(file);
+        // There as the guard tells it: readable or not.
+        static HoursSchedule unused;
+        HoursError ignored;
+        found.fileReplaced = ReadHoursFile(found.filePath.c_str(), unused, ignored) != HoursRead::Missing;
         return;
     }
 #endif

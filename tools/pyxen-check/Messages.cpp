@@ -324,12 +324,14 @@ constexpr Texts texts[] = {
     {Message::HoursLineRefused, "the hours are refused whole: %s",
      "時間帯の設定全体が受け付けられません: %s"},
     {Message::ZoneNotSet,
-     "no time zone is named, so the hours follow this PC's time zone, which standard users "
-     "may change, shifting the hours; name one, such as Tokyo Standard Time (ZONE= in "
-     "hours.cfg, the time zone box in the policy)",
-     "タイム ゾーンが指定されていません。時間帯は PC のタイム ゾーンに従いますが、タイム ゾーンは"
-     "標準ユーザーでも変更でき、時間帯がずれてしまいます。Tokyo Standard Time のように指定して"
-     "ください（hours.cfg では ZONE=、ポリシーでは［タイム ゾーン］欄）"},
+     "no time zone is named, so Pyxen Guard keeps the zone this PC had when it applied the "
+     "hours (at its start, or when they were edited), which a standard user may have set; "
+     "name one, such as Tokyo Standard Time (ZONE= in hours.cfg, the time zone box in the "
+     "policy)",
+     "タイム ゾーンが指定されていません。Pyxen Guard は、時間帯を適用したとき（起動時か時間帯の"
+     "変更時）の PC のタイム ゾーンを使い続けますが、それは標準ユーザーが変更したものかも"
+     "しれません。Tokyo Standard Time のように指定してください（hours.cfg では ZONE=、"
+     "ポリシーでは［タイム ゾーン］欄）"},
     {Message::ZoneMissing,
      "the time zone \"%s\" is not on this PC (no such key under HKLM\\SOFTWARE\\Microsoft\\"
      "Windows NT\\CurrentVersion\\Time Zones): check its spelling",
@@ -367,6 +369,9 @@ constexpr Texts texts[] = {
     {Message::FaultZoneTooLong, "the time zone's name is longer than %d characters",
      "タイム ゾーンの名前が %d 文字を超えています"},
     {Message::FaultZoneRepeated, "a second ZONE= line", "ZONE= の行が 2 つ以上あります"},
+    {Message::FaultFileUnreadable,
+     "the file is there but can't be opened: access is denied, or another program holds it open",
+     "ファイルはありますが開けません。アクセスが拒否されたか、ほかのプログラムが開いています"},
 };
 
 // Both texts of a message must take the same arguments: the conversions, with their

@@ -115,6 +115,7 @@ enum class Message {
     FaultZoneNotAscii,
     FaultZoneTooLong,
     FaultZoneRepeated,
+    FaultFileUnreadable,
     Count
 };
 
