@@ -43,9 +43,14 @@ long ReadWhole(const char* path, char* buffer, long size)
 // name's place, so that a Pyxen starting meanwhile reads the old file or the new one.
 bool WriteWhole(const char* name, const char* bytes, long length)
 {
+    // Named by the extension ("cfg.tmp"), which differs between the store's files: short
+    // names, which the installer's table of files to remove takes as they are.
+    const char* extension = strrchr(name, '.');
+    char temporaryName[16];
+    snprintf(temporaryName, sizeof temporaryName, "%s.tmp", extension ? extension + 1 : name);
     char path[pathSize];
     char temporary[pathSize];
-    if (!InStore(path, name) || snprintf(temporary, pathSize, "%s.new", path) >= pathSize)
+    if (!InStore(path, name) || !InStore(temporary, temporaryName))
         return false;
     FILE* file = fopen(temporary, "wb");
     if (!file)

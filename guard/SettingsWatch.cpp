@@ -168,14 +168,27 @@ bool Held()
     return firstUnreadable.found && FileIsHeld(firstUnreadable.path);
 }
 
+bool SameText(const StoreText& a, const StoreText& b)
+{
+    return a.settingsLength == b.settingsLength && a.rulesLength == b.rulesLength &&
+           memcmp(a.settings, b.settings, static_cast<size_t>(a.settingsLength)) == 0 &&
+           memcmp(a.rules, b.rules, static_cast<size_t>(a.rulesLength)) == 0;
+}
+
+// An edit that leaves every rule and the interval as they are (a comment, a file read
+// again once let go) has nothing for the Pyxens to take.
 SettingsVerdict Accept(int last)
 {
+    static StoreText before;
+    before = accepted;
     heldRetry = false;
     heldReported = false;
     swprintf(appliedRules, 24, L"%d", last + 1);
     ListFiles(appliedFiles, settingsFilesSize);
     WriteStoreText(last, interval, accepted);
-    return SettingsVerdict::Applied;
+    // Until the first are taken, those the store kept from before are the ones in force.
+    bool same = before.settingsLength < 0 ? StoreHolds(accepted) : SameText(before, accepted);
+    return same ? SettingsVerdict::Unchanged : SettingsVerdict::Applied;
 }
 
 SettingsVerdict Judge(int last)
@@ -222,11 +235,9 @@ SettingsVerdict StartSettingsWatch(const char* path)
     int last = Load();
     TakeLoadedFiles(nullptr);
     wchar_t reason[reasonSize];
-    if (!Unacceptable(last, reason)) {
-        Accept(last);
-        // Settings the guard took before it stopped are no edit.
-        return StoreHolds(accepted) ? SettingsVerdict::Unchanged : SettingsVerdict::Applied;
-    }
+    accepted.settingsLength = -1;  // none yet: the first that load are new
+    if (!Unacceptable(last, reason))
+        return Accept(last);
     heldRetry = Held();
     static wchar_t filesText[settingsFilesSize];
     ListFiles(filesText, settingsFilesSize);

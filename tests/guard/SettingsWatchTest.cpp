@@ -165,8 +165,11 @@ TEST_F(SettingsWatchTest, TheStoreGivesAPyxenEveryRuleAsTheInstallFolderGaveIt)
     ASSERT_EQ(FakeEvents().size(), 1u);
     EXPECT_EQ(FakeEvents()[0].event, GuardEvent::SettingsKept);
     EXPECT_EQ(FakeEvents()[0].strings[2], L"./Guard");
-    FakeHoldFile("games.txt", false);  // let go, no edit: read at the next poll
+    FakeHoldFile("games.txt", false);  // let go: read again, and the same as the store's
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{});
+    Write("games.txt", "Minesweeper\r\n");
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(FakeEvents().size(), 1u);
 }
 
 TEST_F(SettingsWatchTest, AnEditOfAHeldFileIsToldOnceAndReadOnceLetGo)

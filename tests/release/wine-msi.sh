@@ -69,6 +69,10 @@ expect_eq "the event source is registered with the guard" "$(EventSource)" 0x7
 # The guard's entries reach only Wine's debug channel, in the file the services write to.
 WINEDEBUG=-all,+eventlog,fixme+advapi wine_restart || fail "cannot restart Wine"
 log=$WINEPREFIX/../restart.txt
+# Entries ID: how many entries of the message table's ID the guard reported.
+Entries() {
+    grep -ac "fixme:advapi:ReportEventW (.*,$1," "$log"
+}
 wait_for_state PyxenGuard RUNNING 30 || fail "the guard is not running after a restart"
 # The guard's Pyxen finds the installed settings only in the install folder.
 report=$WORK/guarded.txt
@@ -97,11 +101,27 @@ wine "$PROBE_EXE" close-host > /dev/null || fail "the guard's Pyxen has no windo
 wine "$PROBE_EXE" host --wait 5000 > /dev/null || fail "no Pyxen after WM_CLOSE"
 Next close "$start"
 
+# A user holds the install folder's files open with no sharing while the guard starts:
+# its Pyxen runs and reads from the guard's own folder, and still closes a window.
+wine sc stop PyxenGuard > /dev/null
+wait_for_state PyxenGuard STOPPED 20 || fail "the guard did not stop"
+[ -f "$folder/Guard/rules.txt" ] || fail "the guard keeps no settings of its own"
+held=$WORK/held.txt
+wine_bg holder "$PROBE_EXE" hold "$(winpath "$held")" "$(winpath "$folder/pyxen.cfg")" \
+    "$(winpath "$folder/games.txt")" "$(winpath "$folder/pyxen.exe")"
+wait_for_line "$held" '^held 3' 20 || fail "the install folder's files could not be held"
+start=$(date +%s%N)
+wine sc start PyxenGuard > /dev/null
+report=$WORK/while-held.txt
+start_testwin tw "$report" "Solitaire - while held"
+wait_for_line "$report" '^gone 0$' 30 ||
+    fail "no Pyxen closed a window while the install folder's files were held"
+echo "held: $(( ($(date +%s%N) - start) / 1000000 )) ms from the guard's start to the window closed"
+expect_eq "one entry says the last accepted settings are enforced" "$(Entries 0x80000016)" 1
+rm "$held"
+wait "$holder"
+
 # Edited settings, in force without a restart.
-# Entries ID: how many entries of the message table's ID the guard reported.
-Entries() {
-    grep -ac "fixme:advapi:ReportEventW (.*,$1," "$log"
-}
 # Saved FROM TO: writes FROM's text over TO as an editor would, and notes the time in ms.
 Saved() {
     cat "$1" > "$2"
@@ -227,18 +247,19 @@ echo "a stop during a swap: STOPPED after $stopped ms (wait hint 10000 ms)"
 [ "$stopped" -le 10000 ] || fail "the stop during a swap took $stopped ms"
 cp "$cfg" "$lab/list.txt" "$WORK/"
 wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on after the guard stopped"
-expect_eq "entries: guard started, Pyxen started (at the start and when the hours began), \
-restarted, edit refused, settings applied (not for the swap the stop cut short), hours \
-applied, ended, began, refused, guard stopped" \
+expect_eq "entries: guard started (and again while held), Pyxen started (at the starts and \
+when the hours began), restarted, edit refused, settings applied (not for the swap the \
+stop cut short), hours applied, ended, began, refused, guard stopped" \
     "$(Entries 0x40000001) $(Entries 0x4000000a) $(Entries 0x4000000b) $(Entries 0x80000015) \
 $(Entries 0x40000014) $(Entries 0x40000020) $(Entries 0x4000001f) $(Entries 0x4000001e) \
-$(Entries 0x80000021) $(Entries 0x40000002)" "1 3 2 1 3 4 2 2 1 1"
+$(Entries 0x80000021) $(Entries 0x40000002)" "2 4 2 1 3 4 2 2 1 2"
 
 msi_timed uninstall /x "$(winpath "$nextMsi")"
 expect_eq "uninstalled: version, programs, shortcut, service" \
     "$(msi_installed "$nextMsi")|$(Programs) $(Shortcut | wc -l) $(service_state PyxenGuard)" \
     "|0 0 none"
 expect_eq "the event source is removed with the guard" "$(EventSource)" ""
+[ -e "$folder/Guard" ] && fail "the guard's own folder is left after the uninstall: $(ls -A "$folder/Guard" | tr "\n" " ")"
 for file in pyxen.cfg games.txt; do
     cmp -s "$folder/$file" "$WORK/$file" || fail "the edited $file was not kept"
 done

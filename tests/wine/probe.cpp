@@ -16,6 +16,9 @@
 //   probe.exe first-close REPORT [--wait MS]
 //                                        ms from the host window's creation to the first
 //                                        "close" line of a testwin report
+//   probe.exe hold REPORT FILE...       opens every FILE for reading with no sharing, as
+//                                        a user may, writes "held N" (how many it holds)
+//                                        to REPORT and keeps them until REPORT is deleted
 //   probe.exe zone NAME                  reads the zone NAME as the enforcement hours do
 //                                        and converts every quarter hour of 2020-2030 to
 //                                        its local time, against Windows' own conversion:
@@ -344,11 +347,32 @@ int Zone(const char* name)
     return mismatches == 0 ? 0 : 1;
 }
 
+int Hold(const char* report, int count, char** paths)
+{
+    int held = 0;
+    for (int i = 0; i < count; ++i) {
+        HANDLE file = CreateFileA(paths[i], GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE)
+            ++held;  // kept open for the life of the process
+    }
+    FILE* out = fopen(report, "w");
+    if (!out)
+        return 2;
+    fprintf(out, "held %d\n", held);
+    fclose(out);
+    // Ended through its report: killing a script's background job would end only the
+    // shell around the Wine process.
+    while (GetFileAttributesA(report) != INVALID_FILE_ATTRIBUTES)
+        Sleep(100);
+    return 0;
+}
+
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | two-hosts [--wait MS] | close-host"
                     " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]"
-                    " | zone NAME\n");
+                    " | hold REPORT FILE... | zone NAME\n");
     return 2;
 }
 
@@ -359,6 +383,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const char* command = argv[1];
+    if (argc >= 4 && strcmp(command, "hold") == 0)
+        return Hold(argv[2], argc - 3, argv + 3);
     if (argc == 3 && strcmp(command, "zone") == 0)
         return Zone(argv[2]);
     if (argc == 4 && strcmp(command, "control") == 0)

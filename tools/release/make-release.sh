@@ -90,6 +90,21 @@ Sql "UPDATE \`Component\` SET
 Sql "UPDATE \`Component\` SET
     \`Condition\` = 'PYXENSTART = \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = $((0x44 + win64))
     WHERE \`Component\` = 'StartupShortcut'"
+# The guard's own folder, which it fills itself (pyxen.exe and the settings it accepted),
+# goes with the guard at uninstall and in an upgrade's removal of the old product; the
+# new guard fills it again from the install folder at its start.
+Sql "INSERT INTO \`Directory\` (\`Directory\`, \`Directory_Parent\`, \`DefaultDir\`)
+    VALUES ('GUARDDIR', 'INSTALLDIR', 'Guard')"
+# Its files by name (those it writes through first too): Wine's installer takes no
+# wildcard there.
+storeFile=0
+for file in pyxen.exe pyxen.cfg rules.txt exe.tmp cfg.tmp txt.tmp; do
+    storeFile=$((storeFile + 1))
+    Sql "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`)
+        VALUES ('GuardStoreFile$storeFile', 'GuardService', '$file', 'GUARDDIR', 2)"
+done
+Sql "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`DirProperty\`, \`InstallMode\`)
+    VALUES ('GuardStoreFolder', 'GuardService', 'GUARDDIR', 2)"
 # The guard's event source goes with the guard: "-" as the name, with no value, deletes
 # the key and all in it when the component is removed, which wixl can't express.
 Sql "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
