@@ -205,6 +205,8 @@ void LeaveSwap(Guarded& slot, bool took)
 // one entry is written, and another try comes later.
 void SwapFailed(Guarded& slot, GuardTime now, GuardEvent event, unsigned long code)
 {
+    // A start that failed once is tried again soon, as outside a swap.
+    bool quickRetry = !slot.swapFailed && event == GuardEvent::PyxenStartFailed;
     if (!slot.swapFailed) {
         slot.swapFailed = true;
         wchar_t text[24];
@@ -213,7 +215,7 @@ void SwapFailed(Guarded& slot, GuardTime now, GuardEvent event, unsigned long co
         Number(swapRetryMs / 1000, seconds);
         Report(event, slot, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
     }
-    slot.swapAt = now + swapRetryMs;
+    slot.swapAt = now + (quickRetry ? startRetryMs : swapRetryMs);
     LeaveSwap(slot, false);
 }
 

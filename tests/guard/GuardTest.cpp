@@ -217,6 +217,15 @@ TEST_F(GuardTest, AFailedStartIsReportedOnceTriedAgainWithinSecondsThenAfterAPau
     FakeFailStarts(2, 0);
     RunLoop(startRetryMs);
     EXPECT_EQ(FakeRunningIn(2), 1);
+
+    ChildId old = FakeChildOf(2);  // so is a successor's
+    FakeFailStarts(2, 1314);
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    RunLoop(1);
+    FakeFailStarts(2, 0);
+    RunLoop(startRetryMs + 2000);
+    EXPECT_NE(FakeChildOf(2), old);
+    EXPECT_EQ(Entries(GuardEvent::PyxenStartFailed), 3);
 }
 
 TEST_F(GuardTest, ASessionListThatCantBeHadForgetsNoSession)
