@@ -116,7 +116,7 @@ enum class GuardEvent {
     HoursZoneChanged,  // source, the system's zone before, after, the zone the hours keep
     SettingsKept,      // the reason, the files, the guard's folder: enforced as last accepted
     SettingsHeld,      // the files: one is held open by another program; read again later
-    StoreFailed,       // the guard's folder: the accepted settings could not be written there
+    StoreFailed,       // the guard's folder, which could not be made or written
 };
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.

@@ -1,6 +1,7 @@
 #include "guard/SettingsStore.h"
 
 #include "config/LineReader.h"
+#include "platform/CodePage.h"
 #include "rules/Rule.h"
 
 #include <stdio.h>
@@ -137,8 +138,17 @@ bool OpenSettingsStore(const char* installFolder)
 {
     snprintf(installPath, pathSize, "%s", installFolder);
     storeReady = false;
-    if (!Join(storePath, installFolder, storeName) || !PrepareStoreFolder(storePath))
+    if (!Join(storePath, installFolder, storeName))
         return false;
+    if (!PrepareStoreFolder(storePath)) {
+        // Its Pyxens read the install folder then, as before the guard had a folder.
+        wchar_t folder[pathSize];
+        AnsiToWide(storePath, folder, pathSize);
+        const wchar_t* strings[] = {folder};
+        ReportGuardEvent(GuardEvent::StoreFailed, strings, 1);
+        storePath[0] = '\0';
+        return false;
+    }
     CopyProgram();
     storeReady = StoreComplete();
     return storeReady;
