@@ -158,6 +158,10 @@ TEST_F(HoursWatchTest, ABrokenEditIsRefusedWholeAndTheHoursInForceStay)
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(Hours()[before + 2].strings,
               (Strings{L"hours.cfg", L"1", L"Tokyo Standard Time"}));
+    // Hours that name their zone take no note of the system's.
+    FakeSetSystemZone("Tokyo Standard Time");
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Hours().size(), before + 4);  // applied, ended
 }
 
 TEST_F(HoursWatchTest, StartingWithBrokenHoursEnforcesAlwaysUntilTheyAreFixed)
@@ -203,7 +207,9 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
     FakeSetZone("Tokyo Standard Time", ZoneRules{{-540, 0, 0, {}, {}}, 0, 0, {}});
     FakeSetZone("Hawaiian Standard Time", ZoneRules{{600, 0, 0, {}, {}}, 0, 0, {}});
     FakeSetSystemZone("Tokyo Standard Time");
-    FakeSetUtc(monday + 3600);  // Monday 10:00 in Tokyo, Sunday 15:00 in Hawaii
+    // Monday 10:00 in Tokyo, Sunday 15:00 in Hawaii; the polls come half a minute off the
+    // boundaries.
+    FakeSetUtc(monday + 3600 + 30);
     FakeSetPolicy(PolicyHours::Lines, {"Mon 08:40-12:30"});
     Start("");
     // A standard user's tzutil /s, then a clock set: the Pyxens run on until 12:30 in Tokyo.
@@ -213,6 +219,7 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
     RunUntil(monday + 3 * 3600 + 30 * 60 - 1);
     EXPECT_EQ(Running(), 2);
     RunFor(1000);
+    EXPECT_EQ(Running(), 0);
     // An edit applies them again, in the zone the system has then.
     FakeSetPolicy(PolicyHours::Lines, {"Mon 08:40-12:30", "Tue 08:40-12:30"});
     RunUntil(monday + 18 * 3600 + 40 * 60);
