@@ -61,37 +61,12 @@ DWORD WINAPI OnControl(DWORD control, DWORD eventType, LPVOID eventData, LPVOID)
     }
 }
 
-// The installer can't set what happens when the service fails, so the service does:
-// start again after two seconds, twice, then after a minute; a day without failure
-// forgets the count.
-void SetRecoveryActions()
-{
-    SC_HANDLE manager = OpenSCManagerW(NULL, NULL, SC_MANAGER_CONNECT);
-    SC_HANDLE service =
-        manager ? OpenServiceW(manager, serviceName, SERVICE_CHANGE_CONFIG | SERVICE_START)
-                : NULL;
-    if (service) {
-        SC_ACTION actions[] = {{SC_ACTION_RESTART, 2000},
-                               {SC_ACTION_RESTART, 2000},
-                               {SC_ACTION_RESTART, 60000}};
-        SERVICE_FAILURE_ACTIONSW failure = {};
-        failure.dwResetPeriod = 24 * 60 * 60;
-        failure.cActions = sizeof actions / sizeof actions[0];
-        failure.lpsaActions = actions;
-        ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure);
-        CloseServiceHandle(service);
-    }
-    if (manager)
-        CloseServiceHandle(manager);
-}
-
 void WINAPI ServiceMain(DWORD, LPWSTR*)
 {
     statusHandle = RegisterServiceCtrlHandlerExW(serviceName, OnControl, NULL);
     if (!statusHandle)
         return;
     ReportStatus(SERVICE_START_PENDING, NO_ERROR, 5000);
-    SetRecoveryActions();
     // Before any Pyxen starts and before the watch looks: the store says where they run.
     char installFolder[MAX_PATH];
     DWORD length = GetFullPathNameA(".", MAX_PATH, installFolder, NULL);

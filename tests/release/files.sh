@@ -37,6 +37,12 @@ expect_eq "one way to run: guard or shortcut" "$(Cell Component GuardService 5)|
 $(Cell Component StartupShortcut 5)|$(Cell Shortcut PyxenStartup 4)|\
 $(Cell ServiceControl GuardControl 3)" \
     'PYXENSTART <> "logon" OR REMOVE ~= "ALL"|PYXENSTART = "logon" OR REMOVE ~= "ALL"|StartupShortcut|163'
+# The service's recovery: started again after 2 s, 2 s and a minute, the count forgotten
+# after a day; set by Windows Installer before the service starts.
+expect_eq "the guard's recovery actions" "$(msiinfo export "$msi" MsiServiceConfigFailureActions |
+    tr -d '\r' | awk -F '\t' 'NR > 3 { print $2 "|" $3 "|" $4 "|" $7 "|" $8 "|" $9 }')|\
+$(Cell InstallExecuteSequence MsiConfigureServices 3)" \
+    "PyxenGuard|5|86400|1[~]1[~]1|2000[~]2000[~]60000|GuardService|5850"
 # The guard's event source: registered with the guard, its key deleted ("-") with it.
 expect_eq "the event source" "$(msiinfo export "$msi" Registry | tr -d '\r' |
     awk -F '\t' '$3 == "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen" {

@@ -90,6 +90,21 @@ Sql "UPDATE \`Component\` SET
 Sql "UPDATE \`Component\` SET
     \`Condition\` = 'PYXENSTART = \"logon\" OR REMOVE ~= \"ALL\"', \`Attributes\` = $((0x44 + win64))
     WHERE \`Component\` = 'StartupShortcut'"
+# What Windows does when the service fails: start it again after two seconds, twice,
+# then after a minute; a day without failure forgets the count. Windows Installer 5.0
+# sets it at install and reinstall (MsiConfigureServices, before the service starts);
+# wixl writes neither the table nor the action.
+Sql "CREATE TABLE \`MsiServiceConfigFailureActions\` (\`MsiServiceConfigFailureActions\` CHAR(72) NOT NULL,
+    \`Name\` CHAR(255) NOT NULL, \`Event\` SHORT NOT NULL, \`ResetPeriod\` LONG,
+    \`RebootMessage\` CHAR(255), \`Command\` CHAR(255), \`Actions\` CHAR(255),
+    \`DelayActions\` CHAR(255), \`Component_\` CHAR(72) NOT NULL
+    PRIMARY KEY \`MsiServiceConfigFailureActions\`)"
+Sql "INSERT INTO \`MsiServiceConfigFailureActions\` (\`MsiServiceConfigFailureActions\`, \`Name\`,
+    \`Event\`, \`ResetPeriod\`, \`Actions\`, \`DelayActions\`, \`Component_\`)
+    VALUES ('GuardRecovery', 'PyxenGuard', 5, 86400, '1[~]1[~]1', '2000[~]2000[~]60000', 'GuardService')"
+Sql "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`)
+    VALUES ('MsiConfigureServices', 'VersionNT >= 601', 5850)"
+
 # The guard's own folder, which it fills itself (pyxen.exe and the settings it accepted),
 # goes with the guard at uninstall and in an upgrade's removal of the old product; the
 # new guard fills it again from the install folder at its start.
