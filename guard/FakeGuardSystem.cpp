@@ -1,6 +1,6 @@
 #include "guard/FakeGuardSystem.h"
 
-#include "config/ZoneLookup.h"
+#include "hours/ZoneLookup.h"
 
 #include <stdio.h>
 #include <sys/stat.h>

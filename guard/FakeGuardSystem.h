@@ -3,7 +3,7 @@
 // with user names, Pyxens that run until a test ends them (or that end at once, as a
 // Pyxen with unreadable settings does), a clock that moves only when told, file stamps
 // set per path, and a record of every event-log entry with its strings.
-#include "config/ZoneRules.h"
+#include "hours/ZoneRules.h"
 #include "guard/GuardSystem.h"
 
 #include <map>

@@ -3,8 +3,8 @@
 // Win32 side; the unit tests link the in-memory fake in its place, so the guard's
 // decisions (which sessions get a Pyxen, when to start one again, when to hold one
 // back, when to apply edited settings) are tested natively, as the sweep is.
-#include "config/HoursFile.h"
-#include "config/HoursPolicy.h"
+#include "hours/HoursFile.h"
+#include "hours/HoursPolicy.h"
 
 #include <stdint.h>
 

@@ -1,7 +1,7 @@
 #include "guard/HoursWatch.h"
 
-#include "config/HoursAt.h"
-#include "config/ZoneLookup.h"
+#include "hours/HoursAt.h"
+#include "hours/ZoneLookup.h"
 #include "guard/Guard.h"
 #include "platform/CodePage.h"
 

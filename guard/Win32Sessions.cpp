@@ -1,7 +1,7 @@
 // The guard's sessions and the Pyxen in each, on Windows. Each Pyxen is a SYSTEM process
 // in the user's session with a cut-down token (TokenFor), in a job of its own that ends
 // it when the guard's handle to the job closes, even if the guard itself dies.
-#include "config/ZoneLookup.h"
+#include "hours/ZoneLookup.h"
 #include "guard/Guard.h"
 #include "guard/GuardSystem.h"
 #include "guard/SettingsStore.h"

@@ -13,7 +13,7 @@ source "$here/../wine/wine-env.sh"
 # The report is UTF-8 when redirected; the text tools here take its bytes as bytes.
 export LC_ALL=C
 
-checkExe=$windowsDir/tools/pyxen-check/pyxen-check.exe
+checkExe=$windowsDir/check/pyxen-check.exe
 pyxenExe=$windowsDir/host/pyxen.exe
 testwinExe=$windowsDir/tests/testwin/testwin.exe
 for exe in "$checkExe" "$pyxenExe" "$testwinExe"; do

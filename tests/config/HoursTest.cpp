@@ -2,8 +2,8 @@
 // say at a moment in a zone, Windows' rules given as data.
 #include "LoadCase.h"
 
-#include "config/HoursAt.h"
-#include "config/HoursFile.h"
+#include "hours/HoursAt.h"
+#include "hours/HoursFile.h"
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>

@@ -85,8 +85,8 @@ fi
 cp "$msi" "$WORK/broken.msi"
 msibuild "$WORK/broken.msi" -q "UPDATE \`Component\` SET \`Attributes\` =
     $(( $(Cell Component PyxenCheckExe 4) ^ 256 )) WHERE \`Component\` = 'PyxenCheckExe'"
-bash "$repo/tools/release/check-msi.sh" "$msi" || fail "check-msi.sh refuses the package"
-bash "$repo/tools/release/check-msi.sh" "$WORK/broken.msi" 2> "$WORK/refused.txt" &&
+bash "$repo/release/check-msi.sh" "$msi" || fail "check-msi.sh refuses the package"
+bash "$repo/release/check-msi.sh" "$WORK/broken.msi" 2> "$WORK/refused.txt" &&
     fail "check-msi.sh takes PyxenCheckExe of the other platform"
 cat "$WORK/refused.txt"
 
@@ -106,7 +106,7 @@ for file in pyxen.cfg games.txt readme.en.txt readme.ja.txt; do
     [ -f "$top/$file" ] && text=$top/$file
     expect_eq "$file has CR LF ends" "$(grep -c $'\r$' "$text")" "$(wc -l < "$text")"
     source=$repo/examples/$file
-    [ -f "$source" ] || source=$repo/tools/release/$file
+    [ -f "$source" ] || source=$repo/release/$file
     sed "s/@VERSION@/$PYXEN_VERSION/g" "$source" | cmp -s - <(tr -d '\r' < "$text") ||
         fail "$file does not say what $source says"
 done

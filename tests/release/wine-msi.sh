@@ -18,7 +18,7 @@ cd "$WORK"
 IFS=. read -r major minor patch <<< "$PYXEN_VERSION"
 next=$major.$minor.$((patch + 1))
 nextMsi=$WORK/pyxen-$next-$platform.msi
-bash "$here/../../tools/release/make-release.sh" "$PYXEN_WINDOWS_DIR" "$WORK" "$next" \
+bash "$here/../../release/make-release.sh" "$PYXEN_WINDOWS_DIR" "$WORK" "$next" \
     "$PYXEN_WINE_ARCH" > /dev/null || fail "cannot build version $next"
 msi_unstarted "$nextMsi"
 folder=$WINEPREFIX/drive_c/Program\ Files/Pyxen

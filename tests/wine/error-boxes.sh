@@ -41,7 +41,7 @@ expect_eq "a window no rule names is left alone" "$(close_count report.txt 1)" 0
 # Several sweeps' time: a close request to the box would dismiss it.
 sleep 1.5
 # The checker's listing says which windows Pyxen never asks, and why.
-listing=$(wine "$PYXEN_WINDOWS_DIR/tools/pyxen-check/pyxen-check.exe" --lang en --windows | tr -d '\r')
+listing=$(wine "$PYXEN_WINDOWS_DIR/check/pyxen-check.exe" --lang en --windows | tr -d '\r')
 # The box's caption, as the checker shows it.
 boxTitle='"実行禁止！"'
 expect_eq "the box listed as Pyxen's own" \

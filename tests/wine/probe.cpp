@@ -27,7 +27,7 @@
 // Texts are printed as UTF-8, with "\n", "\r", "\\" and "\xHH" escapes, so a script
 // compares the exact UTF-16 text a user would read. Exit status 0 when the window was
 // found, 1 when it was not within the wait, 2 for a bad command.
-#include "config/ZoneLookup.h"
+#include "hours/ZoneLookup.h"
 
 #include <windows.h>
 

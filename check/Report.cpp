@@ -1,0 +1,56 @@
+#include "check/Report.h"
+
+#include "config/Settings.h"
+#include "rules/Rule.h"
+#include "check/Console.h"
+#include "check/Encodings.h"
+#include "check/Findings.h"
+#include "check/Messages.h"
+#include "check/Text.h"
+
+std::string MethodLabel(int method)
+{
+    switch (method) {
+    case Exact:
+        return Text(Message::MethodExact);
+    case Contains:
+        return Text(Message::MethodContains);
+    case Differs:
+        return Text(Message::MethodDiffers);
+    }
+    return Say(Message::MethodNever, method);
+}
+
+void PrintReport(const char* path)
+{
+    Print(Say(Message::SettingsHeading, ShownPath(path).c_str()));
+    // A file of ASCII alone reads the same in every encoding; naming one there would
+    // only be noise.
+    for (const FileRead& file : filesRead) {
+        if (file.encoding != TextEncoding::Ansi || file.worthNaming)
+            Print(Say(Message::EncodingHeading, ShownPath(file.path).c_str(),
+                      EncodingName(file.encoding).c_str()));
+    }
+    if (intervalOrigin.line > 0)
+        Print(Say(Message::IntervalFrom, interval, ShownPath(intervalOrigin.path).c_str(),
+                  intervalOrigin.line));
+    else
+        Print(Say(Message::IntervalDefault, interval));
+    Print(Say(Message::RulesHeading, lastRule + 1));
+    for (int i = 0; i <= lastRule; ++i)
+        Print(Format("%5d  %s \"%s\"  %s:%d\n", i, Padded(MethodLabel(rules[i].method), 18).c_str(),
+                     Escaped(rules[i].name).c_str(), ShownPath(ruleOrigins[i].path).c_str(),
+                     ruleOrigins[i].line));
+}
+
+void PrintWarnings()
+{
+    Print(Say(Message::WarningsHeading, static_cast<int>(warnings.size())));
+    for (const Warning& warning : warnings) {
+        std::string path = ShownPath(warning.at.path);
+        if (warning.at.line > 0)
+            Print(Format("%s:%d: %s\n", path.c_str(), warning.at.line, warning.text.c_str()));
+        else
+            Print(Format("%s: %s\n", path.c_str(), warning.text.c_str()));
+    }
+}

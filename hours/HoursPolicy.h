@@ -1,0 +1,21 @@
+#pragma once
+// Enforcement hours set by Group Policy, as the template writes them under
+// HKLM\SOFTWARE\Policies\Pyxen: EnforcementHours 1 (enabled) or 0 (disabled), the lines
+// as values 1, 2, ... of the subkey Hours, and the zone as the text value HoursZone.
+#include "hours/HoursFile.h"
+
+// Where the policy is, as an administrator finds it in the registry.
+const char hoursPolicyKey[] = "HKLM\\SOFTWARE\\Policies\\Pyxen";
+const char hoursPolicyLines[] = "HKLM\\SOFTWARE\\Policies\\Pyxen\\Hours";
+const char hoursPolicyZone[] = "HKLM\\SOFTWARE\\Policies\\Pyxen\\HoursZone";
+
+enum class PolicyHours {
+    NotConfigured,  // hours.cfg decides
+    Always,         // disabled: enforcing always, whatever hours.cfg says
+    Lines,          // enabled: schedule holds its lines and zone, in place of hours.cfg
+    Refused,        // enabled, but error says which value and why: none of it applies
+};
+
+// error.line is the number of the value that was refused, or 0 for HoursZone. Like
+// ReadHoursFile, it overwrites schedule whatever it finds.
+PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);
