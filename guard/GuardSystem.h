@@ -105,7 +105,7 @@ enum class GuardEvent {
     PyxenHeldBack,     // session, user, exit status, seconds held back
     PyxenStartFailed,  // session, user, Windows error
     SettingsApplied,   // number of rules, the files they came from, sessions that took them
-    SettingsRefused,   // the reason, the files
+    SettingsRefused,   // the files: edited settings with no rule
     SessionLimit,      // session, user, the limit
     SwapFailed,        // session, user, exit status, seconds until it is tried again
     HoursBegan,        // the hours' source, the local time they end
@@ -114,9 +114,11 @@ enum class GuardEvent {
     HoursRefused,      // source, line, why
     HoursFailClosed,   // source, line, why: refused with no hours in force
     HoursZoneChanged,  // source, the system's zone before, after, the zone the hours keep
-    SettingsKept,      // the reason, the files, the guard's folder: enforced as last accepted
+    SettingsKept,      // the file not read, the files, the guard's folder: enforced as last accepted
     SettingsHeld,      // the files: one is held open by another program; read again later
     StoreFailed,       // the guard's folder, which could not be made or written
+    SettingsUnreadable,  // the file not read, the files: edited settings refused
+    SettingsKeptNoRule,  // the files, the guard's folder: no rule, enforced as last accepted
 };
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.

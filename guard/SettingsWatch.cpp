@@ -132,35 +132,34 @@ void ListFiles(wchar_t* buffer, int size)
     }
 }
 
-// The readers' own text for the first file that could not be read (what a Pyxen's box
-// would say), without its line end, then the file.
-void UnreadableReason(wchar_t* buffer, int size)
-{
-    const wchar_t* text =
-        firstUnreadable.programList ? listUnreadableText : settingsUnreadableText;
-    buffer[0] = L'\0';
-    Append(buffer, size, text);
-    int length = static_cast<int>(wcslen(buffer));
-    while (length > 0 && (buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
-        buffer[--length] = L'\0';
-    Append(buffer, size, L" ");
-    AppendPath(buffer, size, firstUnreadable.path);
-}
-
 wchar_t appliedRules[24];
 wchar_t appliedFiles[settingsFilesSize];
 StoreText accepted;
 
-const int reasonSize = watchPathSize + 80;
-
-// Why the last load can't be taken, into reason; false when it can.
-bool Unacceptable(int last, wchar_t* reason)
+// Whether the last load can't be taken: a file it could not read, or no rule.
+bool Unacceptable(int last)
 {
-    if (firstUnreadable.found)
-        UnreadableReason(reason, reasonSize);
-    else if (last < 0)
-        wcscpy(reason, L"ルールが 1 件もありません");
     return firstUnreadable.found || last < 0;
+}
+
+// One entry for a load that can't be taken, its reason told by the entry itself, so that
+// it reads in the reader's language: with kept, at the guard's start, when the store
+// still has the settings last accepted.
+void ReportRefusal(bool kept, const wchar_t* files)
+{
+    wchar_t path[watchPathSize];
+    wchar_t store[watchPathSize];
+    AnsiToWide(firstUnreadable.path, path, watchPathSize);
+    AnsiToWide(PyxenFolder(), store, watchPathSize);
+    if (firstUnreadable.found) {
+        const wchar_t* strings[] = {path, files, store};
+        ReportGuardEvent(kept ? GuardEvent::SettingsKept : GuardEvent::SettingsUnreadable,
+                         strings, kept ? 3 : 2);
+    } else {
+        const wchar_t* strings[] = {files, store};
+        ReportGuardEvent(kept ? GuardEvent::SettingsKeptNoRule : GuardEvent::SettingsRefused,
+                         strings, kept ? 2 : 1);
+    }
 }
 
 bool Held()
@@ -196,10 +195,9 @@ SettingsVerdict Judge(int last)
     // Room for every watched path, widened, with the separators.
     static wchar_t filesText[settingsFilesSize];
     static_assert(settingsFilesSize == fileSlots * (watchPathSize + 2), "the files' text");
-    wchar_t reason[reasonSize];
     // A file that can't be read would take its rules away, and its box would greet
     // every user: the running Pyxens are better than that, as they are for no rule.
-    if (!Unacceptable(last, reason))
+    if (!Unacceptable(last))
         return Accept(last);
     ListFiles(filesText, settingsFilesSize);
     // A hold ends when its program lets go, with no edit to tell of it.
@@ -213,8 +211,7 @@ SettingsVerdict Judge(int last)
         return SettingsVerdict::Refused;
     }
     heldReported = false;
-    const wchar_t* strings[2] = {reason, filesText};
-    ReportGuardEvent(GuardEvent::SettingsRefused, strings, 2);
+    ReportRefusal(false, filesText);
     return SettingsVerdict::Refused;
 }
 
@@ -234,19 +231,13 @@ SettingsVerdict StartSettingsWatch(const char* path)
     pollAt = GuardNow() + settingsPollMs;
     int last = Load();
     TakeLoadedFiles(nullptr);
-    wchar_t reason[reasonSize];
     accepted.settingsLength = -1;  // none yet: the first that load are new
-    if (!Unacceptable(last, reason))
+    if (!Unacceptable(last))
         return Accept(last);
     heldRetry = Held();
     static wchar_t filesText[settingsFilesSize];
     ListFiles(filesText, settingsFilesSize);
-    wchar_t store[watchPathSize];
-    AnsiToWide(PyxenFolder(), store, watchPathSize);
-    const wchar_t* strings[] = {reason, filesText, store};
-    bool kept = StoreHoldsSettings();
-    ReportGuardEvent(kept ? GuardEvent::SettingsKept : GuardEvent::SettingsRefused, strings,
-                     kept ? 3 : 2);
+    ReportRefusal(StoreHoldsSettings(), filesText);
     return SettingsVerdict::Refused;
 }
 

@@ -104,18 +104,18 @@ TEST_F(SettingsWatchTest, ABrokenEditIsRefusedWithItsReasonAndTriedAgainAtTheNex
 {
     struct Case {
         const char* settings;
-        std::wstring reason;
+        GuardEvent event;
+        std::wstring first;
     } cases[] = {
-        {"# every rule taken out\r\nINTER=1000\r\n", L"ルールが 1 件もありません"},
-        {"Solitaire\r\nREAD missing.txt\r\n",
-         L"ERRER : プログラムリストが読み込めません!! missing.txt"},
+        {"# every rule taken out\r\nINTER=1000\r\n", GuardEvent::SettingsRefused, L"pyxen.cfg"},
+        {"Solitaire\r\nREAD missing.txt\r\n", GuardEvent::SettingsUnreadable, L"missing.txt"},
     };
     for (const Case& c : cases) {
         Write("pyxen.cfg", c.settings);
         EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Refused});
         EXPECT_EQ(RunFor(3 * settingsPollMs), V{});  // one entry, no retry without a change
-        EXPECT_EQ(FakeEvents().back().event, GuardEvent::SettingsRefused);
-        EXPECT_EQ(FakeEvents().back().strings[0], c.reason);
+        EXPECT_EQ(FakeEvents().back().event, c.event);
+        EXPECT_EQ(FakeEvents().back().strings[0], c.first);
     }
 
     Write("missing.txt", "Pinball\r\n");  // the list turns up: settings now complete

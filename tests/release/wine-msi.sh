@@ -175,9 +175,9 @@ grep -a -A3 ',0x40000014,' "$log" | sed 's/^[0-9a-f]*://' | tr '\n' ' ' |
 printf 'Lab placeholder\r\nDrawing\r\n' > "$WORK/list.txt"
 Saved "$WORK/list.txt" "$lab/list.txt"
 Closed "$report" 2 "a rule added to a list outside the folder"
-# "ルールが 1 件もありません" as Wine writes it.
-grep -aqF 'L"\30eb\30fc\30eb\304c 1 \4ef6\3082\3042\308a\307e\305b\3093"' "$log" ||
-    fail "the refusal's reason is not in its entry"
+# The entry itself says why (no rule); its one string names the files.
+grep -a -A1 ',0x80000015,' "$log" | grep -aqF 'L"C:\\Program Files\\Pyxen\\pyxen.cfg' ||
+    fail "the refusal's entry does not name the settings file"
 # Enforcement hours beside the settings. A range that leaves out now (in the zone Wine
 # takes from this machine) ends the guard's Pyxen, and a matching window stays.
 hours=$folder/hours.cfg
