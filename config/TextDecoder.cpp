@@ -167,7 +167,8 @@ bool LooksLikeUtf16(const unsigned char* start, int length)
 }
 
 // A file without a mark is UTF-8 only if all of it is valid UTF-8 with something past
-// ASCII: Shift JIS or Windows-1252 text practically never is. The first block is read.
+// ASCII: Shift JIS or Windows-1252 text practically never is. It is read up to its end or
+// its first invalid sequence; the guess at UTF-16 looks at the first block alone.
 void DecideWithoutMark(TextDecoder& decoder)
 {
     decoder.looksLikeUtf16 = LooksLikeUtf16(decoder.block, decoder.blockLength);
