@@ -1,6 +1,10 @@
 #include "guard/HoursWatch.h"
 
 #include "hours/HoursAt.h"
+#include "hours/HoursFaultText.h"
+#include "hours/HoursSource.h"
+#include "hours/HoursZone.h"
+#include "hours/LocalTime.h"
 #include "hours/ZoneLookup.h"
 #include "guard/Guard.h"
 #include "platform/CodePage.h"
@@ -17,11 +21,10 @@ const wchar_t policyKey[] = L"HKLM\\SOFTWARE\\Policies\\Pyxen";
 char hoursPath[pathSize];
 wchar_t hoursPathWide[pathSize];
 
-// What the hours in force came from; all but File and Policy enforce always.
-enum class Source { None, File, Policy, PolicyOff, FailedClosed };
-
+// All but hours from the file or the policy enforce always.
 struct InForce {
-    Source source;
+    HoursSource source;
+    bool failedClosed;  // refused at the start with none to keep: enforcing always
     HoursSchedule schedule;  // no range: always
     ZoneRules zone;
     char zoneName[zoneNameSize];  // the one named, or else the system's when applied
@@ -41,12 +44,8 @@ const wchar_t heldText[] =
     L"ほかのプログラムが開いているため読み込めません (another program holds it open)";
 
 // The policy as last read, to tell its changes; a refused one stays refused until then.
-struct PolicyRead {
-    PolicyHours kind;
-    HoursSchedule schedule;
-    HoursError error;
-};
 PolicyRead policy;
+HoursChosen chosen;
 
 FileStamp fileKnown;  // hours.cfg's stamp when it was last read
 bool folderChanged;
@@ -69,56 +68,14 @@ bool SamePolicy(const PolicyRead& a, const PolicyRead& b)
            SameSchedule(a.schedule, b.schedule);
 }
 
-void ReadPolicy(PolicyRead& read)
+const wchar_t* SourceText(HoursSource source)
 {
-    ClearHours(read.schedule);
-    read.error = HoursError{0, HoursFault::None};
-    read.kind = ReadHoursPolicy(read.schedule, read.error);
+    return source == HoursSource::Policy || source == HoursSource::PolicyOff ? policyKey
+                                                                             : hoursPathWide;
 }
 
-// The zone the hours are read in: the one they name, or the system's as it is now, which
-// they then keep until they are applied again. A standard user may change the system's
-// zone, but not the hours.
-bool ReadZone(InForce& hours)
-{
-    if (hours.schedule.zone[0]) {
-        snprintf(hours.zoneName, zoneNameSize, "%s", hours.schedule.zone);
-        return ReadNamedZone(hours.schedule.zone, hours.zone);
-    }
-    if (!ReadSystemZone(hours.zone, hours.zoneName, zoneNameSize))
-        memset(&hours.zone, 0, sizeof hours.zone);  // the system gives none: UTC
-    return true;
-}
-
-// Why a source was refused, in the entry's two languages.
-const wchar_t* FaultText(HoursFault fault)
-{
-    switch (fault) {
-    case HoursFault::LineTooLong: return L"行が長すぎます (the line is too long)";
-    case HoursFault::TextUnreadable: return L"文字を読めません (text the code page can't read)";
-    case HoursFault::NoDays: return L"曜日がありません (a range with no day before it)";
-    case HoursFault::UnknownDay: return L"曜日が読めません (a word that names no day)";
-    case HoursFault::NoRange: return L"時間帯がありません (days without a range)";
-    case HoursFault::BadRange: return L"時間帯が HH:MM-HH:MM ではありません (not HH:MM-HH:MM)";
-    case HoursFault::BadTime: return L"時刻が正しくありません (no such time)";
-    case HoursFault::EmptyRange: return L"開始と終了が同じです (start equal to end)";
-    case HoursFault::TooManyRanges: return L"時間帯が多すぎます (too many ranges)";
-    case HoursFault::ZoneEmpty: return L"ZONE= に名前がありません (ZONE= with no name)";
-    case HoursFault::ZoneNotAscii:
-    case HoursFault::ZoneTooLong: return L"タイムゾーン名が正しくありません (no such zone name)";
-    case HoursFault::ZoneRepeated: return L"ZONE= が 2 つあります (a second ZONE=)";
-    case HoursFault::FileUnreadable:
-        return L"ファイルはありますが開けません (the file is there but can't be opened)";
-    default: return L"";
-    }
-}
-
-const wchar_t* SourceText(Source source)
-{
-    return source == Source::Policy || source == Source::PolicyOff ? policyKey : hoursPathWide;
-}
-
-void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third, Source source)
+void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third,
+                 HoursSource source)
 {
     const wchar_t* strings[] = {SourceText(source), second, third};
     ReportGuardEvent(event, strings, third ? 3 : 2);
@@ -135,7 +92,7 @@ void ZoneText(const char* name, wchar_t* text)
 
 bool NamesNoZone(const InForce& hours)
 {
-    return (hours.source == Source::File || hours.source == Source::Policy) &&
+    return (hours.source == HoursSource::File || hours.source == HoursSource::Policy) &&
            hours.schedule.count > 0 && hours.schedule.zone[0] == '\0';
 }
 
@@ -160,13 +117,15 @@ void NoteSystemZone()
 
 // A source that can't be used: the hours in force stay, or, with none yet, enforcing
 // always.
-void Refuse(Source source, int line, const wchar_t* why, bool starting)
+void Refuse(HoursSource source, int line, const wchar_t* why, bool starting)
 {
     wchar_t lineText[24];
     swprintf(lineText, 24, L"%d", line);
     if (starting) {
         ClearHours(inForce.schedule);
-        inForce.source = Source::FailedClosed;
+        // Its entries name hours.cfg, whichever source was refused.
+        inForce.source = HoursSource::None;
+        inForce.failedClosed = true;
         inForce.zoneName[0] = '\0';
     }
     ReportHours(starting ? GuardEvent::HoursFailClosed : GuardEvent::HoursRefused, lineText,
@@ -178,45 +137,41 @@ void Refuse(Source source, int line, const wchar_t* why, bool starting)
 // retry of a file that couldn't be opened says nothing while it still can't be.
 void TakeHours(bool starting, bool retry = false)
 {
-    Source source = Source::File;
-    HoursError error = {0, HoursFault::None};
-    ClearHours(candidate.schedule);
-    if (policy.kind == PolicyHours::Lines) {
-        source = Source::Policy;
-        candidate.schedule = policy.schedule;
-    } else if (policy.kind == PolicyHours::Always) {
-        source = Source::PolicyOff;
-    } else if (policy.kind == PolicyHours::Refused) {
-        Refuse(Source::Policy, policy.error.line, FaultText(policy.error.fault), starting);
-        return;
-    } else {
-        HoursRead read = ReadHoursFile(hoursPath, candidate.schedule, error);
+    ChooseHours(policy, hoursPath, chosen);
+    HoursSource source = chosen.source;
+    const wchar_t* why = HoursFaultText(chosen.error.fault);
+    if (policy.kind == PolicyHours::NotConfigured) {
         Unread unread = Unread::No;
-        if (error.fault == HoursFault::FileUnreadable)
+        if (chosen.error.fault == HoursFault::FileUnreadable)
             unread = FileIsHeld(hoursPath) ? Unread::Held : Unread::Denied;
         bool same = retry && unread == fileUnread;
         fileUnread = unread;
-        if (read == HoursRead::Refused) {
-            if (!same)
-                Refuse(Source::File, error.line,
-                       unread == Unread::Held ? heldText : FaultText(error.fault), starting);
+        if (unread == Unread::Held)
+            why = heldText;
+        if (chosen.refused && same)
             return;
-        }
-        if (read == HoursRead::Missing)
-            source = Source::None;
+    }
+    if (chosen.refused) {
+        Refuse(source, chosen.error.line, why, starting);
+        return;
     }
     candidate.source = source;
-    if (!ReadZone(candidate)) {
+    candidate.failedClosed = false;
+    candidate.schedule = chosen.schedule;
+    // Hours that name no zone keep the system's as it is now until they are applied again.
+    if (FindHoursZone(candidate.schedule, candidate.zone, candidate.zoneName) ==
+        ZoneFound::Missing) {
         Refuse(source, 0, L"このタイムゾーンはありません (no such time zone)", starting);
         return;
     }
     bool changed = candidate.source != inForce.source ||
+                   candidate.failedClosed != inForce.failedClosed ||
                    !SameSchedule(candidate.schedule, inForce.schedule) ||
                    strcmp(candidate.zoneName, inForce.zoneName) != 0;
     inForce = candidate;
     if (!inForce.schedule.zone[0])
         snprintf(systemZoneSeen, zoneNameSize, "%s", inForce.zoneName);
-    if (!changed || (starting && source == Source::None))
+    if (!changed || (starting && source == HoursSource::None))
         return;
     wchar_t ranges[24];
     wchar_t kept[zoneNameSize];
@@ -239,16 +194,13 @@ void LocalText(int64_t utc, wchar_t* text, int size)
         swprintf(text, static_cast<size_t>(size), L"終わりなし (no end)");
         return;
     }
-    static const wchar_t* const days[] = {L"Mon", L"Tue", L"Wed", L"Thu",
-                                          L"Fri", L"Sat", L"Sun"};
-    int64_t local = LocalFromUtc(inForce.zone, utc);
-    int64_t day = local / secondsPerDay;
-    int minute = static_cast<int>(local % secondsPerDay / 60);
-    int year, month, date;
-    DateFromDays(day, year, month, date);
-    // 1601-01-01 was a Monday.
-    swprintf(text, static_cast<size_t>(size), L"%ls %04d-%02d-%02d %02d:%02d", days[day % 7],
-             year, month, date, minute / 60, minute % 60);
+    LocalTime local = SplitLocalTime(LocalFromUtc(inForce.zone, utc));
+    const char* name = WeekdayName(local.weekday);
+    wchar_t day[4] = {};
+    for (int i = 0; i < 3 && name[i]; ++i)
+        day[i] = static_cast<wchar_t>(name[i]);
+    swprintf(text, static_cast<size_t>(size), L"%ls %04d-%02d-%02d %02d:%02d", day, local.year,
+             local.month, local.day, local.hour, local.minute);
 }
 
 // Where the hours are now: at a beginning or an end, enforcement follows with one entry.

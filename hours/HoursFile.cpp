@@ -1,6 +1,7 @@
 #include "hours/HoursFile.h"
 
 #include "config/LineReader.h"
+#include "hours/LocalTime.h"
 #include "platform/CodePage.h"
 
 #include <errno.h>
@@ -9,15 +10,10 @@
 
 namespace {
 
-const int daysPerWeek = 7;
-
 const char* const shortDays[daysPerWeek] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
 const char* const longDays[daysPerWeek] = {"monday", "tuesday", "wednesday", "thursday",
                                            "friday", "saturday", "sunday"};
-// 月 火 水 木 金 土 日, then 曜 as in 月曜日, in UTF-8.
-const char* const japaneseDays[daysPerWeek] = {"\xE6\x9C\x88", "\xE7\x81\xAB", "\xE6\xB0\xB4",
-                                               "\xE6\x9C\xA8", "\xE9\x87\x91", "\xE5\x9C\x9F",
-                                               "\xE6\x97\xA5"};
+// 月 .. 日 (WeekdayName), then 曜 as in 月曜日, in UTF-8.
 const char japaneseWeekday[] = "\xE6\x9B\x9C";
 // A Japanese input method writes a wide space and 、 where English has a space and a comma.
 const char wideSpace[] = "\xE3\x80\x80";
@@ -101,9 +97,9 @@ int TakeDay(Cursor& cursor)
             cursor.at += length;
             return day;
         }
-        if (length == 0 && Take(cursor, japaneseDays[day])) {
+        if (length == 0 && Take(cursor, WeekdayName(day, true))) {
             if (Take(cursor, japaneseWeekday))
-                Take(cursor, japaneseDays[6]);
+                Take(cursor, WeekdayName(6, true));
             return day;
         }
     }
