@@ -1,34 +1,25 @@
 #include "config/ConfigObserver.h"
 #include "config/Settings.h"
 #include "rules/Rule.h"
-#include "check/AnsiText.h"
+#include "check/CheckSystem.h"
 #include "check/Console.h"
 #include "check/Dispatch.h"
 #include "check/Findings.h"
 #include "check/HoursReport.h"
 #include "check/Messages.h"
+#include "check/Permissions.h"
 #include "check/Report.h"
 #include "check/Text.h"
-#ifdef _WIN32
-#include "check/Permissions.h"
 #include "check/WindowList.h"
-#endif
 
-#include <stdlib.h>
 #include <string.h>
-
-#ifdef _WIN32
-static const char defaultPath[] = ".\\pyxen.cfg";
-#else
-static const char defaultPath[] = "./pyxen.cfg";
-#endif
 
 static const int exitClean = 0;
 static const int exitWarnings = 1;
 static const int exitUnreadable = 2;
 
 struct Options {
-    const char* path = defaultPath;
+    const char* path = defaultSettingsPath;
     bool pathGiven = false;
     bool listWindows = false;
     bool help = false;
@@ -83,45 +74,19 @@ static bool ReadOptions(int argc, char** argv, Options& options)
     return true;
 }
 
-// The readers and the names shown take the code page of the Windows the files are for:
-// that Windows' own, or on Linux the one the option names.
-static bool ChooseCodePage(const char* codePage)
-{
-#ifdef _WIN32
-    if (codePage != nullptr) {
-        PrintError(Say(Message::CodePageWindows, CheckCodePage()));
-        return false;
-    }
-    return true;
-#else
-    char* end = nullptr;
-    long number = codePage != nullptr ? strtol(codePage, &end, 10) : 932;
-    if ((codePage != nullptr && (end == codePage || *end != '\0' || number <= 0 ||
-                                 number > 65535)) ||
-        !UseCodePage(static_cast<int>(number))) {
-        PrintError(Say(Message::CodePageUnknown,
-                       codePage != nullptr ? ShownPath(codePage).c_str() : "932"));
-        return false;
-    }
-    return true;
-#endif
-}
-
 static int Check(int argc, char** argv)
 {
     Options options;
     if (!ChooseOutputLanguage(argc, argv) || !ReadOptions(argc, argv, options))
         return exitUnreadable;
     if (options.help) {
-        Print(Say(Message::Help, defaultPath));
+        Print(Say(Message::Help, defaultSettingsPath));
         return exitClean;
     }
-#ifndef _WIN32
-    if (options.listWindows) {
+    if (options.listWindows && !listsWindows) {
         PrintError(Text(Message::WindowsOnly));
         return exitUnreadable;
     }
-#endif
     if (!ChooseCodePage(options.codePage))
         return exitUnreadable;
 
@@ -133,16 +98,12 @@ static int Check(int argc, char** argv)
     }
     if (lastRule < 0)
         AddWarning(Origin{options.path, 0}, Text(Message::NoRule));
-#ifdef _WIN32
     CheckWhoMayChangeFiles();
-#endif
 
     PrintReport(options.path);
     PrintHours(options.path);
-#ifdef _WIN32
     if (options.listWindows)
         ListWindows();
-#endif
     PrintWarnings();
     return warnings.empty() ? exitClean : exitWarnings;
 }

@@ -2,21 +2,6 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#ifdef _WIN32
-#include "hours/ZoneLookup.h"
-#endif
-
-namespace {
-
-#ifndef _WIN32
-// A zone that keeps one offset all year.
-void FixedZone(int offsetMinutes, ZoneRules& zone)
-{
-    memset(&zone, 0, sizeof zone);
-    zone.rule.bias = -offsetMinutes;
-}
-#endif
 
 bool ReadFixedNow(int64_t& now, int& offsetMinutes)
 {
@@ -31,29 +16,4 @@ bool ReadFixedNow(int64_t& now, int& offsetMinutes)
     offsetMinutes = (sign == '-' ? -1 : 1) * (offsetHour * 60 + offsetMinute);
     now = DaysFromDate(year, month, day) * secondsPerDay + (hour * 60 + minute - offsetMinutes) * int64_t{60};
     return true;
-}
-
-}  // namespace
-
-void ReadHoursClock(const HoursSchedule& schedule, HoursClock& clock)
-{
-    int offset = 0;
-    bool fixed = ReadFixedNow(clock.now, offset);
-    clock.zoneMissing = false;
-    clock.systemZone[0] = '\0';
-#ifdef _WIN32
-    if (!fixed)
-        clock.now = SystemUtcNow();
-    if (schedule.zone[0] != '\0') {
-        clock.zoneKnown = ReadNamedZone(schedule.zone, clock.zone);
-        clock.zoneMissing = !clock.zoneKnown;
-    } else {
-        clock.zoneKnown = ReadSystemZone(clock.zone, clock.systemZone, zoneNameSize);
-    }
-#else
-    (void)schedule;
-    clock.zoneKnown = fixed;
-    if (fixed)
-        FixedZone(offset, clock.zone);
-#endif
 }

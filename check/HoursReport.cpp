@@ -1,26 +1,22 @@
 #include "check/HoursReport.h"
 
 #include "hours/HoursAt.h"
+#include "hours/HoursPolicy.h"
+#include "hours/LocalTime.h"
 #include "check/Console.h"
 #include "check/Findings.h"
 #include "check/HoursClock.h"
 #include "check/HoursSource.h"
 #include "check/Messages.h"
 #include "check/Text.h"
-#ifdef _WIN32
-#include "hours/HoursPolicy.h"
-#endif
 
 #include <algorithm>
 
 namespace {
 
-const int daysPerWeek = 7;
-
-// Monday is day 0, as in the schedule and in the count of days since 1601.
-const char* DayName(int64_t day)
+const char* DayName(int day)
 {
-    return Text(static_cast<Message>(static_cast<int>(Message::DayMon) + static_cast<int>(day % daysPerWeek)));
+    return WeekdayName(day, InJapanese());
 }
 
 std::string ClockTime(int minutes)
@@ -31,11 +27,11 @@ std::string ClockTime(int minutes)
 // "Mon 08:40", or "12:30" when it falls on the day of from.
 std::string LocalMoment(int64_t local, int64_t from)
 {
-    int64_t day = local / secondsPerDay;
-    int minutes = static_cast<int>(local % secondsPerDay / 60);
-    if (day == from / secondsPerDay)
-        return ClockTime(minutes);
-    return std::string(DayName(day)) + " " + ClockTime(minutes);
+    LocalTime time = SplitLocalTime(local);
+    std::string clock = ClockTime(time.hour * 60 + time.minute);
+    if (time.dayNumber == SplitLocalTime(from).dayNumber)
+        return clock;
+    return std::string(DayName(time.weekday)) + " " + clock;
 }
 
 bool StartsFirst(const HoursRange& a, const HoursRange& b)
@@ -93,25 +89,22 @@ std::string FaultText(HoursFault fault)
 // Where the zone is named, or would be: the file, or the policy's value.
 Origin ZoneOrigin(const HoursFound& found)
 {
-#ifdef _WIN32
-    if (found.origin == HoursOrigin::Policy)
+    if (found.hours.source == HoursSource::Policy)
         return Origin{hoursPolicyZone, 0};
-#endif
     return Origin{found.filePath, 0};
 }
 
 Origin ErrorOrigin(const HoursFound& found)
 {
-#ifdef _WIN32
-    if (found.origin == HoursOrigin::Policy)
-        return found.error.line > 0 ? Origin{hoursPolicyLines, found.error.line} : Origin{hoursPolicyZone, 0};
-#endif
-    return Origin{found.filePath, found.error.line};
+    const HoursError& error = found.hours.error;
+    if (found.hours.source == HoursSource::Policy)
+        return error.line > 0 ? Origin{hoursPolicyLines, error.line} : Origin{hoursPolicyZone, 0};
+    return Origin{found.filePath, error.line};
 }
 
 void PrintZone(const HoursFound& found, const HoursClock& clock)
 {
-    const HoursSchedule& schedule = found.schedule;
+    const HoursSchedule& schedule = found.hours.schedule;
     if (clock.zoneMissing) {
         Print(Say(Message::ZoneMissingHeading, schedule.zone));
         AddWarning(ZoneOrigin(found), Say(Message::ZoneMissing, schedule.zone));
@@ -129,11 +122,7 @@ void PrintZone(const HoursFound& found, const HoursClock& clock)
 void PrintNow(const HoursSchedule& schedule, const HoursClock& clock)
 {
     if (!clock.zoneKnown) {
-#ifdef _WIN32
-        Print(Text(Message::NowZoneMissing));
-#else
-        Print(Text(Message::NowNotHere));
-#endif
+        Print(Text(clock.zonesHere ? Message::NowZoneMissing : Message::NowNotHere));
         return;
     }
     HoursState state = HoursAt(schedule, clock.zone, clock.now);
@@ -152,36 +141,35 @@ void PrintHours(const char* settingsPath)
     static HoursFound found;
     FindHours(settingsPath, found);
     std::string file = ShownPath(found.filePath);
-    switch (found.origin) {
-    case HoursOrigin::None:
+    switch (found.hours.source) {
+    case HoursSource::None:
         Print(Say(Message::HoursNone, file.c_str()));
         return;
-#ifdef _WIN32
-    case HoursOrigin::PolicyDisabled:
+    case HoursSource::PolicyOff:
         Print(Say(Message::HoursPolicyDisabled, hoursPolicyKey));
         return;
-    case HoursOrigin::Policy:
+    case HoursSource::Policy:
         Print(Say(Message::HoursPolicy, hoursPolicyKey));
         if (found.fileReplaced)
             Print(Say(Message::HoursFileReplaced, file.c_str()));
         break;
-#endif
-    default:
+    case HoursSource::File:
         Print(Say(Message::HoursFile, file.c_str()));
         break;
     }
-    if (found.refused) {
+    const HoursSchedule& schedule = found.hours.schedule;
+    if (found.hours.refused) {
         Print(Text(Message::HoursRefused));
-        AddWarning(ErrorOrigin(found), Say(Message::HoursLineRefused, FaultText(found.error.fault).c_str()));
+        AddWarning(ErrorOrigin(found), Say(Message::HoursLineRefused, FaultText(found.hours.error.fault).c_str()));
         return;
     }
-    if (found.schedule.count == 0) {
+    if (schedule.count == 0) {
         Print(Text(Message::HoursNoRange));
         return;
     }
     static HoursClock clock;
-    ReadHoursClock(found.schedule, clock);
+    ReadHoursClock(schedule, clock);
     PrintZone(found, clock);
-    PrintWeek(found.schedule);
-    PrintNow(found.schedule, clock);
+    PrintWeek(schedule);
+    PrintNow(schedule, clock);
 }

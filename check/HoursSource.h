@@ -1,22 +1,13 @@
 #pragma once
-// The enforcement hours the guard would apply: hours.cfg beside the settings file, or on
-// Windows the Group Policy, which replaces it when it is configured.
-#include "hours/HoursFile.h"
+// The enforcement hours the guard would apply, as it chooses them (hours/HoursSource.h):
+// hours.cfg beside the settings file, or the Group Policy, which replaces it when it is
+// configured.
+#include "hours/HoursSource.h"
 
 #include <string>
 
-enum class HoursOrigin {
-    None,            // no hours.cfg, no policy: enforcing always
-    File,            // hours.cfg
-    Policy,          // the policy, enabled
-    PolicyDisabled,  // enforcing always, whatever hours.cfg says
-};
-
 struct HoursFound {
-    HoursOrigin origin;
-    bool refused;            // error says which line and why
-    HoursError error;
-    HoursSchedule schedule;
+    HoursChosen hours;
     std::string filePath;    // hours.cfg's path, whether or not it exists
     bool fileReplaced;       // an hours.cfg the policy overrides
 };

@@ -1,13 +1,10 @@
 #include "check/Messages.h"
 
+#include "check/CheckSystem.h"
 #include "check/Text.h"
 
 #include <stdarg.h>
-#include <stdlib.h>
 #include <string.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -305,13 +302,6 @@ constexpr Texts texts[] = {
     {Message::ZoneOwnHeading, "zone the PC's own\n", "タイム ゾーン PC の設定\n"},
     {Message::ZoneMissingHeading, "zone %s, which this PC does not have\n",
      "タイム ゾーン %s（この PC にはありません）\n"},
-    {Message::DayMon, "Mon", "月"},
-    {Message::DayTue, "Tue", "火"},
-    {Message::DayWed, "Wed", "水"},
-    {Message::DayThu, "Thu", "木"},
-    {Message::DayFri, "Fri", "金"},
-    {Message::DaySat, "Sat", "土"},
-    {Message::DaySun, "Sun", "日"},
     {Message::DayFree, "-", "なし"},
     {Message::NowUntil, "now: enforcing until %s\n", "現在: 制限中（%s まで）\n"},
     {Message::NowFrom, "now: not enforcing, from %s\n", "現在: 制限していません（%s から制限）\n"},
@@ -437,20 +427,12 @@ bool japanese = false;
 
 void ChooseUsersLanguage()
 {
-#ifdef _WIN32
-    japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
-#else
-    // The first of these that is set decides, as it does for every other program.
-    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (const char* name : names) {
-        const char* value = getenv(name);
-        if (value != nullptr && *value != '\0') {
-            japanese = strncmp(value, "ja", 2) == 0;
-            return;
-        }
-    }
-    japanese = false;
-#endif
+    japanese = UserReadsJapanese();
+}
+
+bool InJapanese()
+{
+    return japanese;
 }
 
 bool ChooseLanguage(const char* name)

@@ -85,13 +85,6 @@ enum class Message {
     ZoneSystemHeading,
     ZoneOwnHeading,
     ZoneMissingHeading,
-    DayMon,
-    DayTue,
-    DayWed,
-    DayThu,
-    DayFri,
-    DaySat,
-    DaySun,
     DayFree,
     NowUntil,
     NowFrom,
@@ -125,6 +118,9 @@ void ChooseUsersLanguage();
 
 // "ja" or "en"; false for anything else.
 bool ChooseLanguage(const char* name);
+
+// Whether the language chosen is Japanese, for texts that come from elsewhere.
+bool InJapanese();
 
 // The message's text in the language chosen.
 const char* Text(Message id);
