@@ -4,6 +4,7 @@
 
 #include "hours/HoursAt.h"
 #include "hours/HoursFile.h"
+#include "hours/LocalTime.h"
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>
@@ -247,6 +248,33 @@ TEST(HoursClock, SaysWhetherEnforcingAndWhenThatChanges)
         HoursState state = HoursAt(schedule, zones.at(row.zone), Utc(row.utc));
         EXPECT_EQ(row.enforcing, state.enforcing);
         EXPECT_EQ(Utc(row.next), state.nextChange);
+    }
+}
+
+// What the guard's entries and the checker's report show of a moment, counted as the
+// local clock reads it: across a leap day, and a century year that has none.
+TEST(LocalTime, ShowsTheCalendarsDayTheClockAndTheDaysName)
+{
+    const struct {
+        const char* at;
+        const char* day;
+        const char* japanese;
+    } rows[] = {
+        {"2026-12-07 08:40", "Mon", "\u6708"},
+        {"2024-02-29 23:59", "Thu", "\u6728"},
+        {"2100-03-01 00:00", "Mon", "\u6708"},
+        {"2026-12-13 12:30", "Sun", "\u65e5"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.at);
+        LocalTime time = SplitLocalTime(Utc(row.at));
+        char shown[32];
+        snprintf(shown, sizeof shown, "%04d-%02d-%02d %02d:%02d", time.year, time.month, time.day,
+                 time.hour, time.minute);
+        EXPECT_STREQ(row.at, shown);
+        EXPECT_STREQ(row.day, WeekdayName(time.weekday));
+        EXPECT_STREQ(row.japanese, WeekdayName(time.weekday, true));
+        EXPECT_EQ(SplitLocalTime(Utc(row.at) + secondsPerDay).dayNumber, time.dayNumber + 1);
     }
 }
 

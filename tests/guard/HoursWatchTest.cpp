@@ -249,4 +249,23 @@ TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
     EXPECT_EQ(Running(), 0);
 }
 
+TEST_F(HoursWatchTest, HoursInAZoneThePCLacksAreRefusedUntilItHasIt)
+{
+    FakeSetUtc(monday + 9 * 3600);
+    Start("ZONE=Tokyo Standard Time\nMon 08:40-12:30\n");
+    EXPECT_EQ(Running(), 2);
+    ASSERT_EQ(Hours().size(), 1u);
+    EXPECT_EQ(Hours()[0].event, GuardEvent::HoursFailClosed);
+    EXPECT_EQ(Hours()[0].strings,
+              (Strings{L"hours.cfg", L"0", L"このタイムゾーンはありません (no such time zone)"}));
+    // 18:00 in Tokyo once Windows has the zone and the file is saved again.
+    FakeSetZone("Tokyo Standard Time", ZoneRules{{-540, 0, 0, {}, {}}, 0, 0, {}});
+    Write("ZONE=Tokyo Standard Time\nMon 08:40-12:30\n");
+    RunFor(hoursQuietMs);
+    EXPECT_EQ(Running(), 0);
+    ASSERT_EQ(Hours().size(), 3u);  // refused, applied, ended
+    EXPECT_EQ(Hours()[1].strings, (Strings{L"hours.cfg", L"1", L"Tokyo Standard Time"}));
+    EXPECT_EQ(Hours()[2].strings, (Strings{L"hours.cfg", L"Mon 2026-12-14 08:40"}));
+}
+
 }  // namespace
