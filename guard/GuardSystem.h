@@ -83,13 +83,13 @@ bool FileIsHeld(const char* path);
 
 // --- Enforcement hours -----------------------------------------------------------
 // hours.cfg is read with the readers (ReadHoursFile) and its change told by its stamp;
-// zones come from config/ZoneLookup.h, which the fake also gives.
+// zones come from hours/ZoneLookup.h, which the fake also gives.
 
 // The wall clock in UTC seconds since 1601 (ZoneRules.h), which jumps when the time is
 // set, unlike GuardNow.
 int64_t GuardUtcNow();
 
-// What the machine policy says of the hours: ReadHoursPolicy (config/HoursPolicy.h), the
+// What the machine policy says of the hours: ReadHoursPolicy (hours/HoursPolicy.h), the
 // reader the checker shows them with too; the fake gives its own.
 
 // --- The event log --------------------------------------------------------------
