@@ -1,24 +1,43 @@
 #include "guard/Guard.h"
 
+#include "guard/RestartThrottle.h"
+
 namespace {
 
-// All zero when free, so that the table takes no room in pyxen-guard.exe.
+// What a session's slot is doing. A free slot is all zero (Guarded{}), so that the table
+// takes no room in pyxen-guard.exe.
+enum class SlotState : unsigned char {
+    Free,
+    // No Pyxen and none due: a slot just taken, a Pyxen just let go, or a pause that a
+    // logon ended while the session showed no user. StartIn starts one.
+    Idle,
+    Running,   // child runs, or has ended and GuardPoll has yet to see it
+    HeldBack,  // no Pyxen until throttle.HeldUntil()
+};
+
+// A session's part in a swap (GuardSwapAll).
+enum class SwapStep : unsigned char {
+    None,       // its Pyxen has the settings it is to have
+    Due,        // a successor is started at swapDue
+    Successor,  // one started, not yet sweeping: it takes over at TakeOverAt
+};
+
+struct Successor {
+    ChildId child;
+    GuardTime started;  // taken before its start: its timer is set later still
+};
+
 struct Guarded {
-    bool used = false;
-    SessionId session = 0;
-    ChildId child = 0;              // 0 while held back
-    GuardTime started = 0;
-    int quickEnds = 0;              // in a row
-    GuardTime heldUntil = 0;        // 0 when not held back
-    GuardTime lastHold = 0;         // the length of the last pause, for the next one
-    // A swap, in this session.
-    ChildId successor = 0;          // started, not yet sweeping
-    GuardTime successorStarted = 0;
-    GuardTime takeOverAt = 0;       // when child ends and successor takes its place
-    GuardTime swapAt = 0;           // when a successor is to be started; 0: none is
-    bool inSwap = false;            // not yet counted in the swap's entry
-    bool swapFailed = false;        // its one entry is written; retries are quiet
-    bool startFailed = false;       // the last start failed, and was reported
+    SlotState state;
+    SessionId session;
+    ChildId child;
+    GuardTime started;
+    RestartThrottle throttle;
+    SwapStep swapStep;
+    // Its one entry is written: retries are quiet, and the swap's entry waits no more.
+    bool swapFailed;
+    GuardTime swapDue;
+    Successor successor;
 };
 
 Guarded guarded[guardMaxSessions];
@@ -49,14 +68,14 @@ void Number(unsigned long long value, wchar_t* text)
 }
 
 // Entries name the session and its user: session, user, then the event's own strings.
-void Report(GuardEvent event, const Guarded& slot, const wchar_t* extra1 = nullptr,
+void Report(GuardEvent event, SessionId session, const wchar_t* extra1 = nullptr,
             const wchar_t* extra2 = nullptr)
 {
-    wchar_t session[24];
+    wchar_t number[24];
     wchar_t user[128];
-    Number(slot.session, session);
-    SessionUserName(slot.session, user, 128);
-    const wchar_t* strings[] = {session, user, extra1, extra2};
+    Number(session, number);
+    SessionUserName(session, user, 128);
+    const wchar_t* strings[] = {number, user, extra1, extra2};
     int count = extra2 ? 4 : extra1 ? 3 : 2;
     ReportGuardEvent(event, strings, count);
 }
@@ -64,7 +83,7 @@ void Report(GuardEvent event, const Guarded& slot, const wchar_t* extra1 = nullp
 Guarded* Find(SessionId session)
 {
     for (Guarded& slot : guarded)
-        if (slot.used && slot.session == session)
+        if (slot.state != SlotState::Free && slot.session == session)
             return &slot;
     return nullptr;
 }
@@ -72,7 +91,7 @@ Guarded* Find(SessionId session)
 Guarded* FindFree()
 {
     for (Guarded& slot : guarded)
-        if (!slot.used)
+        if (slot.state == SlotState::Free)
             return &slot;
     return nullptr;
 }
@@ -88,15 +107,13 @@ Guarded* Add(SessionId session)
     Guarded* slot = FindFree();
     if (slot) {
         *slot = Guarded{};
-        slot->used = true;
+        slot->state = SlotState::Idle;
         slot->session = session;
     } else if (!limitReported) {
         limitReported = true;
         wchar_t limit[24];
         Number(guardMaxSessions, limit);
-        Guarded refused;
-        refused.session = session;
-        Report(GuardEvent::SessionLimit, refused, limit);
+        Report(GuardEvent::SessionLimit, session, limit);
     }
     return slot;
 }
@@ -104,50 +121,49 @@ Guarded* Add(SessionId session)
 // Ends the session's Pyxens and frees its slot, with all the guard held for them.
 void Forget(Guarded& slot)
 {
-    if (slot.child)
+    if (slot.state == SlotState::Running)
         EndPyxen(slot.child);
-    if (slot.successor)
-        EndPyxen(slot.successor);
+    if (slot.swapStep == SwapStep::Successor)
+        EndPyxen(slot.successor.child);
     slot = Guarded{};
 }
 
-void HoldBack(Guarded& slot, GuardTime now)
+// Whether the open swap's entry waits for the slot.
+bool Awaited(const Guarded& slot)
 {
-    GuardTime hold = slot.lastHold ? slot.lastHold * 2 : firstHoldMs;
-    if (hold > longestHoldMs)
-        hold = longestHoldMs;
-    slot.lastHold = hold;
-    slot.heldUntil = now + hold;
+    return slot.swapStep != SwapStep::None && !slot.swapFailed;
 }
 
-// Starts the slot's Pyxen; a failed start is reported once and waits a pause, as a
-// Pyxen that keeps ending does.
+// The slot's part in the swap is over: its successor took over, or it needs none.
+void LeaveSwap(Guarded& slot, bool took)
+{
+    if (took && Awaited(slot))
+        ++swap.took;
+    slot.swapStep = SwapStep::None;
+    slot.swapFailed = false;
+}
+
+// Starts the slot's Pyxen; a failed start holds the session back as the throttle says,
+// and the first of a row is reported.
 bool Start(Guarded& slot)
 {
     unsigned long error = 0;
     slot.child = StartPyxen(slot.session, error);
     slot.started = GuardNow();
     if (slot.child != 0) {
-        slot.heldUntil = 0;
-        slot.startFailed = false;
+        slot.state = SlotState::Running;
+        slot.throttle.Started();
         // It reads the settings as they are now: a swap has nothing left to do here.
-        if (slot.swapAt && !slot.successor) {
-            slot.swapAt = 0;
-            slot.inSwap = false;
-        }
+        if (slot.swapStep == SwapStep::Due)
+            LeaveSwap(slot, false);
         return true;
     }
-    // Nothing a user does makes a start fail (the guard's folder is shut to them): one
-    // failure is tried again within seconds, and only failures in a row wait a pause.
-    if (slot.startFailed) {
-        HoldBack(slot, slot.started);
-        return false;
+    slot.state = SlotState::HeldBack;
+    if (slot.throttle.StartFailed(slot.started)) {
+        wchar_t code[24];
+        Number(error, code);
+        Report(GuardEvent::PyxenStartFailed, slot.session, code);
     }
-    slot.startFailed = true;
-    slot.heldUntil = slot.started + startRetryMs;
-    wchar_t code[24];
-    Number(error, code);
-    Report(GuardEvent::PyxenStartFailed, slot, code);
     return false;
 }
 
@@ -168,37 +184,24 @@ int UserSessions(SessionId* sessions)
     return count;
 }
 
+// The slot's Pyxen has ended and been let go.
 void Ended(Guarded& slot, unsigned long status, GuardTime now)
 {
-    slot.child = 0;
     if (!SessionHasUser(slot.session)) {
         Forget(slot);
         return;
     }
-    bool quick = now - slot.started < quickEndMs;
-    slot.quickEnds = quick ? slot.quickEnds + 1 : 0;
-    if (!quick)
-        slot.lastHold = 0;
     wchar_t code[24];
     Number(status, code);
-    // After a pause the first quick end holds it back again, for longer.
-    if (slot.quickEnds > quickEndsAllowed || (quick && slot.lastHold)) {
-        HoldBack(slot, now);
+    if (slot.throttle.HoldAfterEnd(slot.started, now)) {
+        slot.state = SlotState::HeldBack;
         wchar_t seconds[24];
-        Number(slot.lastHold / 1000, seconds);
-        Report(GuardEvent::PyxenHeldBack, slot, code, seconds);
+        Number(slot.throttle.Pause() / 1000, seconds);
+        Report(GuardEvent::PyxenHeldBack, slot.session, code, seconds);
         return;
     }
     if (Start(slot))
-        Report(GuardEvent::PyxenRestarted, slot, code);
-}
-
-// The slot's part in the swap is over: its successor took over, or failed.
-void LeaveSwap(Guarded& slot, bool took)
-{
-    if (slot.inSwap && took)
-        ++swap.took;
-    slot.inSwap = false;
+        Report(GuardEvent::PyxenRestarted, slot.session, code);
 }
 
 // The successor could not start (error) or ended early (status): the old Pyxen stays,
@@ -208,62 +211,63 @@ void SwapFailed(Guarded& slot, GuardTime now, GuardEvent event, unsigned long co
     // A start that failed once is tried again soon, as outside a swap.
     bool quickRetry = !slot.swapFailed && event == GuardEvent::PyxenStartFailed;
     if (!slot.swapFailed) {
-        slot.swapFailed = true;
         wchar_t text[24];
         wchar_t seconds[24];
         Number(code, text);
         Number(swapRetryMs / 1000, seconds);
-        Report(event, slot, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
+        Report(event, slot.session, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
     }
-    slot.swapAt = now + (quickRetry ? startRetryMs : swapRetryMs);
-    LeaveSwap(slot, false);
+    slot.swapFailed = true;
+    slot.swapStep = SwapStep::Due;
+    slot.swapDue = now + (quickRetry ? startRetryMs : swapRetryMs);
 }
 
 void StartSuccessor(Guarded& slot, GuardTime now)
 {
-    slot.swapAt = 0;
-    if (!slot.child) {  // ended meanwhile: whatever starts next reads the new settings
+    if (slot.state != SlotState::Running) {  // whatever starts next reads the new settings
         LeaveSwap(slot, false);
         return;
     }
-    // Taken before the start: the successor's timer is set later still.
     GuardTime before = GuardNow();
     unsigned long error = 0;
-    slot.successor = StartPyxen(slot.session, error);
-    if (!slot.successor) {
+    ChildId successor = StartPyxen(slot.session, error);
+    if (!successor) {
         SwapFailed(slot, now, GuardEvent::PyxenStartFailed, error);
         return;
     }
+    slot.swapStep = SwapStep::Successor;
+    slot.successor = Successor{successor, before};
+}
+
+// Just before the successor's first sweep can come.
+GuardTime TakeOverAt(const Guarded& slot)
+{
     GuardTime interval = swap.interval > 0 ? static_cast<GuardTime>(swap.interval) : 0;
-    slot.successorStarted = before;
-    slot.takeOverAt = before + (interval > swapMarginMs ? interval - swapMarginMs : 0);
+    return slot.successor.started + (interval > swapMarginMs ? interval - swapMarginMs : 0);
 }
 
 // The old Pyxen ends (unless it has already) and the successor takes its place.
 void TakeOver(Guarded& slot)
 {
-    if (slot.child)
+    if (slot.state == SlotState::Running)
         EndPyxen(slot.child);
-    slot.child = slot.successor;
-    slot.started = slot.successorStarted;
-    slot.successor = 0;
-    slot.takeOverAt = 0;
-    slot.quickEnds = 0;
-    slot.lastHold = 0;
-    slot.swapFailed = false;
+    slot.state = SlotState::Running;
+    slot.child = slot.successor.child;
+    slot.started = slot.successor.started;
+    slot.throttle.Reset();
     LeaveSwap(slot, true);
 }
 
 // A successor that ended early fails; one whose time has come takes over.
 void PollSwap(Guarded& slot, GuardTime now)
 {
+    if (slot.swapStep != SwapStep::Successor)
+        return;
     unsigned long status = 0;
-    if (slot.successor && PyxenEnded(slot.successor, status)) {
-        EndPyxen(slot.successor);
-        slot.successor = 0;
-        slot.takeOverAt = 0;
+    if (PyxenEnded(slot.successor.child, status)) {
+        EndPyxen(slot.successor.child);
         SwapFailed(slot, now, GuardEvent::SwapFailed, status);
-    } else if (slot.successor && now >= slot.takeOverAt) {
+    } else if (now >= TakeOverAt(slot)) {
         TakeOver(slot);
     }
 }
@@ -273,8 +277,8 @@ void StartIn(SessionId session)
     if (!enforcing)
         return;
     Guarded* slot = Add(session);
-    if (slot && slot->child == 0 && slot->heldUntil == 0 && Start(*slot))
-        Report(GuardEvent::PyxenStarted, *slot);
+    if (slot && slot->state == SlotState::Idle && Start(*slot))
+        Report(GuardEvent::PyxenStarted, slot->session);
 }
 
 }  // namespace
@@ -300,7 +304,7 @@ void GuardSetEnforcing(bool enforcingNow)
         return;
     }
     for (Guarded& slot : guarded)
-        if (slot.used)
+        if (slot.state != SlotState::Free)
             Forget(slot);
     // No session is left to take the new settings; the store has them for the next
     // beginning, and an entry after the hours' end would count none.
@@ -310,12 +314,10 @@ void GuardSetEnforcing(bool enforcingNow)
 void GuardLogon(SessionId session)
 {
     // A new logon is a new user: what the last one's Pyxen did says nothing about it.
-    if (Guarded* slot = Find(session)) {
-        if (slot->child == 0) {
-            slot->heldUntil = 0;
-            slot->quickEnds = 0;
-            slot->lastHold = 0;
-        }
+    Guarded* slot = Find(session);
+    if (slot && slot->state == SlotState::HeldBack) {
+        slot->throttle.Reset();
+        slot->state = SlotState::Idle;
     }
     if (SessionHasUser(session))
         StartIn(session);
@@ -337,7 +339,7 @@ void GuardReconcile()
     // A full list may have been cut short: only a session it holds is known to be there.
     bool whole = count < listCapacity;
     for (Guarded& slot : guarded) {
-        if (!slot.used || !whole)
+        if (slot.state == SlotState::Free || !whole)
             continue;
         bool listed = false;
         for (int i = 0; i < count && !listed; ++i)
@@ -353,29 +355,29 @@ void GuardPoll()
 {
     GuardTime now = GuardNow();
     for (Guarded& slot : guarded) {
-        if (!slot.used)
+        if (slot.state == SlotState::Free)
             continue;
         PollSwap(slot, now);
         unsigned long status = 0;
-        if (slot.child && PyxenEnded(slot.child, status)) {
+        if (slot.state == SlotState::Running && PyxenEnded(slot.child, status)) {
             EndPyxen(slot.child);
-            slot.child = 0;
+            slot.state = SlotState::Idle;
             // The successor is ready to take over: nothing else sweeps now.
-            if (slot.successor)
+            if (slot.swapStep == SwapStep::Successor)
                 TakeOver(slot);
             else
                 Ended(slot, status, now);
-        } else if (!slot.child && slot.heldUntil && now >= slot.heldUntil) {
+        } else if (slot.state == SlotState::HeldBack && now >= slot.throttle.HeldUntil()) {
             if (!SessionHasUser(slot.session))
                 Forget(slot);
             else if (Start(slot))
-                Report(GuardEvent::PyxenStarted, slot);
+                Report(GuardEvent::PyxenStarted, slot.session);
         }
     }
     // One start a pass, after the takeovers that are due: a takeover waits for one
     // start at most, and the successor it is for started no later than that start began.
     for (Guarded& slot : guarded) {
-        if (slot.used && slot.swapAt && now >= slot.swapAt) {
+        if (slot.swapStep == SwapStep::Due && now >= slot.swapDue) {
             StartSuccessor(slot, now);
             break;
         }
@@ -383,7 +385,7 @@ void GuardPoll()
     if (swap.open) {
         bool done = true;
         for (const Guarded& slot : guarded)
-            done = done && (!slot.used || !slot.inSwap);
+            done = done && !Awaited(slot);
         if (done) {
             swap.open = false;
             wchar_t took[24];
@@ -399,15 +401,13 @@ GuardTime GuardNextWake()
     GuardTime now = GuardNow();
     GuardTime next = 0;
     for (const Guarded& slot : guarded) {
-        if (!slot.used)
-            continue;
         GuardTime at = 0;
-        if (!slot.child && slot.heldUntil)
-            at = slot.heldUntil;
-        if (slot.successor && (!at || slot.takeOverAt < at))
-            at = slot.takeOverAt;
-        if (slot.swapAt && (!at || slot.swapAt < at))
-            at = slot.swapAt;
+        if (slot.state == SlotState::HeldBack)
+            at = slot.throttle.HeldUntil();
+        if (slot.swapStep == SwapStep::Successor && (!at || TakeOverAt(slot) < at))
+            at = TakeOverAt(slot);
+        if (slot.swapStep == SwapStep::Due && (!at || slot.swapDue < at))
+            at = slot.swapDue;
         if (at && (!next || at < next))
             next = at;
     }
@@ -426,24 +426,19 @@ void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files
     swap.files = files;
     swap.took = 0;
     for (Guarded& slot : guarded) {
-        if (!slot.used)
+        if (slot.state == SlotState::Free)
             continue;
         // A successor of the swap given up was started with the settings before these;
         // it has not swept yet, so it ends and a new one follows.
-        if (slot.successor) {
-            EndPyxen(slot.successor);
-            slot.successor = 0;
-            slot.takeOverAt = 0;
-        }
+        if (slot.swapStep == SwapStep::Successor)
+            EndPyxen(slot.successor.child);
         slot.swapFailed = false;
-        slot.inSwap = slot.child != 0;
-        slot.swapAt = slot.child ? now : 0;
-        if (!slot.child && slot.heldUntil) {
-            slot.quickEnds = 0;
-            slot.lastHold = 0;
-            slot.heldUntil = 0;
+        slot.swapStep = slot.state == SlotState::Running ? SwapStep::Due : SwapStep::None;
+        slot.swapDue = now;
+        if (slot.state == SlotState::HeldBack) {
+            slot.throttle.Reset();
             if (Start(slot)) {
-                Report(GuardEvent::PyxenStarted, slot);
+                Report(GuardEvent::PyxenStarted, slot.session);
                 ++swap.took;
             }
         }
@@ -453,9 +448,9 @@ void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files
 void GuardStop()
 {
     for (Guarded& slot : guarded) {
-        if (!slot.used)
+        if (slot.state == SlotState::Free)
             continue;
-        bool ending = slot.child || slot.successor;
+        bool ending = slot.state == SlotState::Running || slot.swapStep == SwapStep::Successor;
         Forget(slot);
         if (ending)
             ReportStopping();
