@@ -53,6 +53,13 @@ protected:
         FakeEndChild(FakeChildOf(session), status);
         GuardPoll();
     }
+
+    // Ends the session's Pyxens quickly until it is held back.
+    void HoldBack(SessionId session)
+    {
+        for (int end = 0; end < 10 && FakeRunningIn(session); ++end)
+            RunThenEnd(session, 1000);
+    }
 };
 
 TEST_F(GuardTest, EverySessionWithAUserGetsOnePyxen)
@@ -90,9 +97,17 @@ TEST_F(GuardTest, ThousandsOfLogonsWithNewIdsLeaveNothingBehind)
             GuardLogoff(session);
         ASSERT_EQ(FakeRunningIn(session), 0) << session;
     }
+    // More sessions than there are slots, each seen gone only when its Pyxen ends.
+    for (SessionId session = 10000; session <= 10000 + guardMaxSessions; ++session) {
+        FakeSetSessions({2, 5, session});
+        GuardLogon(session);
+        FakeSetSessions({2, 5});
+        RunThenEnd(session, 0);
+    }
     FakeSetSessions({2, 5, 7});
     GuardLogon(7);
     EXPECT_EQ(FakeRunningIn(7), 1);
+    EXPECT_EQ(Entries(GuardEvent::SessionLimit), 0);
     EXPECT_EQ(FakeHeldChildren(), 3);  // 2, 5 and 7: no handle or job of the others
     GuardStop();
     EXPECT_EQ(FakeHeldChildren(), 0);
@@ -124,6 +139,8 @@ TEST_F(GuardTest, OnlySessionsWithAUserGetAPyxen)
     GuardLogoff(10);
     GuardLogon(many.back());
     EXPECT_EQ(FakeRunningIn(many.back()), 1);
+    GuardStart();  // once a run
+    EXPECT_EQ(Entries(GuardEvent::SessionLimit), 2);
 }
 
 TEST_F(GuardTest, AnEmptySessionListMeansTheConsole)
@@ -131,8 +148,6 @@ TEST_F(GuardTest, AnEmptySessionListMeansTheConsole)
     FakeGuardReset();
     FakeSetConsoleSession(1);
     GuardStart();
-    EXPECT_EQ(FakeRunningIn(1), 1);
-    RunThenEnd(1, 2000);  // the console keeps its user while no session is listed
     EXPECT_EQ(FakeRunningIn(1), 1);
 }
 
@@ -179,13 +194,52 @@ TEST_F(GuardTest, QuickEndsAreHeldBackWithLongerPausesAndOneEntryEach)
     RunThenEnd(2, quickEndMs);  // it ran long enough: the next end restarts at once
     EXPECT_EQ(FakeRunningIn(2), 1);
     EXPECT_EQ(FakeEvents().back().event, GuardEvent::PyxenRestarted);
+
+    HoldBack(5);
+    FakeSetSessions({2});  // logged off unseen during the pause: forgotten at its end
+    RunLoop(firstHoldMs);
+    EXPECT_EQ(FakeRunningIn(5), 0);
+    EXPECT_EQ(GuardNextWake(), 0u);
+}
+
+TEST_F(GuardTest, QuickEndsAreForgottenAtALogonWithEditedSettingsAndAtATakeover)
+{
+    HoldBack(2);
+    GuardLogon(2);  // a new user: started at once, and its quick ends start from none
+    RunThenEnd(2, 1000);
+    EXPECT_EQ(FakeEvents().back().event, GuardEvent::PyxenRestarted);
+
+    HoldBack(2);
+    HoldBack(5);
+    int started = Entries(GuardEvent::PyxenStarted);
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");  // no successor needed: started at once
+    EXPECT_EQ(Entries(GuardEvent::PyxenStarted), started + 2);
+    RunLoop(0);
+    std::vector<std::wstring> applied;
+    Entries(GuardEvent::SettingsApplied, &applied);
+    EXPECT_EQ(applied, (std::vector<std::wstring>{L"3", L"pyxen.cfg", L"2"}));
+    RunThenEnd(5, 1000);  // its first quick end since
+    EXPECT_EQ(FakeEvents().back().event, GuardEvent::PyxenRestarted);
+
+    for (int end = 0; end < quickEndsAllowed; ++end)
+        RunThenEnd(2, 1000);
+    RunThenEnd(5, 1000);  // its second
+    ChildId old = FakeChildOf(2);
+    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    RunThenEnd(5, 1000);  // held back before its successor's turn: not counted, not waited for
+    RunLoop(2000);
+    Entries(GuardEvent::SettingsApplied, &applied);
+    EXPECT_EQ(applied[2], L"1");
+    GuardTime firstSweep = FakeFindChild(FakeChildOf(2))->started + 2000;
+    EXPECT_EQ(FakeFindChild(old)->ended, firstSweep - swapMarginMs);
+    RunThenEnd(2, 1000);
+    EXPECT_EQ(FakeEvents().back().event, GuardEvent::PyxenRestarted);
 }
 
 TEST_F(GuardTest, PausesStopAtTheLongest)
 {
     FakeEndAtStart(2, true);
-    for (int end = 0; end <= quickEndsAllowed; ++end)
-        RunThenEnd(2, 1000);
+    HoldBack(2);
     for (int pause = 0; pause < 8; ++pause) {
         FakeAdvance(GuardNextWake() - GuardNow());
         GuardPoll();  // starts one, which ends at once
@@ -240,6 +294,12 @@ TEST_F(GuardTest, ASessionListThatCantBeHadForgetsNoSession)
     FakeSetSessions({2});
     GuardReconcile();
     EXPECT_EQ(FakeRunningIn(5), 0);
+
+    std::vector<SessionId> cut = Range(100, 4 * guardMaxSessions);  // more than are read
+    cut.push_back(2);
+    FakeSetSessions(cut);
+    GuardReconcile();
+    EXPECT_EQ(FakeRunningIn(2), 1);  // left out of the part read, not known to be gone
 }
 
 TEST_F(GuardTest, TheHoursEndingDuringASwapWriteNoEntryForIt)
@@ -288,6 +348,7 @@ TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
     GuardLogon(77);
     EXPECT_EQ(FakeRunningIn(77), 1);
     GuardStop();
+    EXPECT_EQ(GuardNextWake(), 0u);  // the swap is given up
     EXPECT_EQ(FakeHeldChildren(), 0);
     EXPECT_EQ(FakeStoppingReports(), 51);
     EXPECT_EQ(Entries(GuardEvent::SettingsApplied), 1);
@@ -295,9 +356,7 @@ TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
 
 TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
 {
-    for (int end = 0; end <= quickEndsAllowed; ++end)
-        RunThenEnd(5, 1000);
-    ASSERT_EQ(FakeRunningIn(5), 0);  // held back: the swap releases it
+    HoldBack(5);  // the swap releases it
     ChildId old2 = FakeChildOf(2);
     FakeEndAtStart(2, true, 3);
     GuardSwapAll(2000, L"3", L"pyxen.cfg");
@@ -310,7 +369,9 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     size_t tried = FakeChildren().size();
     RunLoop(3 * swapRetryMs);  // tried again each time, quietly
     EXPECT_EQ(FakeChildren().size(), tried + 3);
-    EXPECT_EQ(Entries(GuardEvent::SwapFailed), 1);
+    std::vector<std::wstring> failed;
+    EXPECT_EQ(Entries(GuardEvent::SwapFailed, &failed), 1);
+    EXPECT_EQ(failed, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"3", L"120"}));
 
     FakeEndAtStart(2, false);
     RunLoop(swapRetryMs);
