@@ -1,22 +1,12 @@
 #include "check/AnsiText.h"
 
+#include "config/Utf8.h"
+
 void AppendUtf8(unsigned codePoint, std::string& utf8)
 {
-    if (codePoint < 0x80) {
-        utf8 += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        utf8 += static_cast<char>(0xC0 | (codePoint >> 6));
-        utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        utf8 += static_cast<char>(0xE0 | (codePoint >> 12));
-        utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        utf8 += static_cast<char>(0xF0 | (codePoint >> 18));
-        utf8 += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
+    unsigned char bytes[utf8CharacterSize];
+    int length = EncodeUtf8(static_cast<long>(codePoint), bytes);
+    utf8.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
 }
 
 // The shortest run of bytes the system decodes without complaint is one character.

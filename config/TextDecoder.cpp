@@ -1,5 +1,6 @@
 #include "config/TextDecoder.h"
 
+#include "config/Utf8.h"
 #include "platform/CodePage.h"
 
 #include <stdint.h>
@@ -94,15 +95,15 @@ long Utf16Character(TextDecoder& decoder, int& invalid)
     int unit = Utf16Unit(decoder);
     if (unit == noByte)
         return noCharacter;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (IsHighSurrogate(unit)) {
         int low = Utf16Unit(decoder);
-        if (low >= 0xDC00 && low <= 0xDFFF)
-            return 0x10000 + (static_cast<long>(unit - 0xD800) << 10) + (low - 0xDC00);
+        if (IsLowSurrogate(low))
+            return JoinSurrogates(unit, low);
         decoder.heldBack = low;
         ++invalid;
         return replacement;
     }
-    if (unit == oddByte || (unit >= 0xDC00 && unit <= 0xDFFF)) {
+    if (unit == oddByte || IsLowSurrogate(unit)) {
         ++invalid;
         return replacement;
     }
@@ -129,13 +130,7 @@ void Convert(TextDecoder& decoder, long code, int invalid)
         return;
     }
     uint16_t units[2];
-    int count = 1;
-    units[0] = static_cast<uint16_t>(code);
-    if (code >= 0x10000) {
-        units[0] = static_cast<uint16_t>(0xD800 + ((code - 0x10000) >> 10));
-        units[1] = static_cast<uint16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        count = 2;
-    }
+    int count = EncodeUtf16(code, units);
     bool lost = false;
     char* out = reinterpret_cast<char*>(decoder.character);
     decoder.length = WideToAnsi(units, count, out, characterSize, lost);
@@ -189,20 +184,6 @@ void DecideWithoutMark(TextDecoder& decoder)
 }
 
 }  // namespace
-
-int EncodeUtf8(long code, unsigned char* out)
-{
-    if (code < 0x80) {
-        out[0] = static_cast<unsigned char>(code);
-        return 1;
-    }
-    int follow = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-    static const unsigned char leads[] = {0, 0xC0, 0xE0, 0xF0};
-    out[0] = static_cast<unsigned char>(leads[follow] | code >> (6 * follow));
-    for (int i = 1; i <= follow; ++i)
-        out[i] = static_cast<unsigned char>(0x80 | ((code >> (6 * (follow - i))) & 0x3F));
-    return follow + 1;
-}
 
 void ClearNotes(TextNotes& notes)
 {

@@ -81,6 +81,3 @@ inline void TakeByte(TextDecoder& decoder, TextNotes& notes)
 }
 
 void ClearNotes(TextNotes& notes);
-
-// Writes code point code as UTF-8 into out (room for 4 bytes) and returns its length.
-int EncodeUtf8(long code, unsigned char* out);

@@ -1,6 +1,7 @@
 #include "hours/HoursFile.h"
 
 #include "config/LineReader.h"
+#include "config/Utf8.h"
 #include "hours/LocalTime.h"
 #include "platform/CodePage.h"
 
@@ -233,13 +234,9 @@ bool AnsiLineToUtf8(const char* line, char* out, int size)
     if (wide[0] == L'\0')
         return false;
     int at = 0;
-    for (int i = 0; wide[i] != L'\0'; ++i) {
-        long code = static_cast<long>(wide[i]);
-        if (code >= 0xD800 && code <= 0xDBFF && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<long>(wide[i + 1]) - 0xDC00);
-            ++i;
-        }
-        if (at + 4 >= size)
+    for (int i = 0, used = 0; wide[i] != L'\0'; i += used) {
+        long code = WideCharacter(wide + i, used);
+        if (at + utf8CharacterSize >= size)
             return false;
         at += EncodeUtf8(code, reinterpret_cast<unsigned char*>(out + at));
     }

@@ -2,6 +2,7 @@
 #include "check/CheckSystem.h"
 #include "check/Console.h"
 #include "check/Messages.h"
+#include "config/Utf8.h"
 
 #include <windows.h>
 
@@ -29,9 +30,8 @@ bool DecodeAnsiBytes(const char* bytes, int length, unsigned& codePoint)
         codePoint = wide[0];
         return true;
     }
-    if (units == 2 && wide[0] >= 0xD800 && wide[0] < 0xDC00 && wide[1] >= 0xDC00 &&
-        wide[1] < 0xE000) {
-        codePoint = 0x10000 + ((wide[0] - 0xD800) << 10) + (wide[1] - 0xDC00);
+    if (units == 2 && IsHighSurrogate(wide[0]) && IsLowSurrogate(wide[1])) {
+        codePoint = static_cast<unsigned>(JoinSurrogates(wide[0], wide[1]));
         return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "CaseFormat.h"
 
+#include "config/Utf8.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -99,22 +101,9 @@ std::string ToUtf8(const std::wstring& text)
 {
     std::string out;
     for (wchar_t wide : text) {
-        unsigned long c = static_cast<unsigned long>(wide);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        unsigned char bytes[utf8CharacterSize];
+        int length = EncodeUtf8(static_cast<long>(wide), bytes);
+        out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
     }
     return out;
 }

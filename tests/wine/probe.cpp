@@ -27,6 +27,7 @@
 // Texts are printed as UTF-8, with "\n", "\r", "\\" and "\xHH" escapes, so a script
 // compares the exact UTF-16 text a user would read. Exit status 0 when the window was
 // found, 1 when it was not within the wait, 2 for a bad command.
+#include "config/Utf8.h"
 #include "hours/ZoneLookup.h"
 
 #include <windows.h>
@@ -57,11 +58,9 @@ void PrintEscaped(const char* label, const wchar_t* text)
     static char line[8192];
     int at = snprintf(line, sizeof line, "%s: ", label);
     for (const wchar_t* c = text; *c && at < (int)sizeof line - 16; ++c) {
-        unsigned code = (unsigned short)*c;
-        if (code >= 0xD800 && code < 0xDC00 && c[1] >= 0xDC00 && c[1] < 0xE000) {
-            code = 0x10000 + ((code - 0xD800) << 10) + ((unsigned short)c[1] - 0xDC00);
-            ++c;
-        }
+        int used;
+        unsigned code = (unsigned)WideCharacter(c, used);
+        c += used - 1;
         if (code == '\n') {
             at += snprintf(line + at, 3, "\\n");
         } else if (code == '\r') {
@@ -70,20 +69,8 @@ void PrintEscaped(const char* label, const wchar_t* text)
             at += snprintf(line + at, 3, "\\\\");
         } else if (code < 0x20 || code == 0x7F) {
             at += snprintf(line + at, 5, "\\x%02X", code);
-        } else if (code < 0x80) {
-            line[at++] = (char)code;
-        } else if (code < 0x800) {
-            line[at++] = (char)(0xC0 | (code >> 6));
-            line[at++] = (char)(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            line[at++] = (char)(0xE0 | (code >> 12));
-            line[at++] = (char)(0x80 | ((code >> 6) & 0x3F));
-            line[at++] = (char)(0x80 | (code & 0x3F));
         } else {
-            line[at++] = (char)(0xF0 | (code >> 18));
-            line[at++] = (char)(0x80 | ((code >> 12) & 0x3F));
-            line[at++] = (char)(0x80 | ((code >> 6) & 0x3F));
-            line[at++] = (char)(0x80 | (code & 0x3F));
+            at += EncodeUtf8((long)code, (unsigned char*)line + at);
         }
     }
     line[at++] = '\n';
