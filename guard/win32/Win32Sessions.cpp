@@ -5,7 +5,7 @@
 #include "guard/Guard.h"
 #include "guard/GuardSystem.h"
 #include "guard/SettingsStore.h"
-#include "guard/Win32Guard.h"
+#include "guard/win32/Win32Guard.h"
 
 #include <wtsapi32.h>
 

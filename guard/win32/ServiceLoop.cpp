@@ -1,8 +1,8 @@
-#include "guard/ServiceLoop.h"
+#include "guard/win32/ServiceLoop.h"
 
 #include "guard/Guard.h"
 #include "guard/HoursWatch.h"
-#include "guard/Win32Guard.h"
+#include "guard/win32/Win32Guard.h"
 
 #include <wtsapi32.h>
 

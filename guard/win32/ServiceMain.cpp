@@ -1,9 +1,9 @@
 // pyxen-guard.exe: the service that keeps one Pyxen running in every user's session.
 // The service control manager starts it; run any other way it ends at once.
-#include "guard/ServiceLoop.h"
+#include "guard/win32/ServiceLoop.h"
 #include "guard/SettingsStore.h"
-#include "guard/Win32SettingsWatch.h"
-#include "guard/Win32Guard.h"
+#include "guard/win32/Win32SettingsWatch.h"
+#include "guard/win32/Win32Guard.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 // pyxen.cfg tells of a save there at once; the watch's deadlines bring the polls of the
 // other files and the end of a quiet time. When edited settings apply, the thread wakes
 // the loop, which swaps the Pyxens on its own thread.
-#include "guard/Win32SettingsWatch.h"
+#include "guard/win32/Win32SettingsWatch.h"
 
 #include "config/Settings.h"
 #include "guard/Guard.h"
 #include "guard/SettingsStore.h"
 #include "guard/SettingsWatch.h"
-#include "guard/Win32Guard.h"
+#include "guard/win32/Win32Guard.h"
 
 namespace {
 
