@@ -4,6 +4,7 @@
 #include "check/Console.h"
 #include "check/Messages.h"
 #include "check/Text.h"
+#include "host/HostClass.h"
 
 #include <windows.h>
 
@@ -148,7 +149,7 @@ void ListWindows()
 {
     listed.clear();
     pyxenProcess = 0;
-    HWND host = FindWindowA("Pyxen", NULL);
+    HWND host = FindWindowA(hostClassName, NULL);
     if (host)
         GetWindowThreadProcessId(host, &pyxenProcess);
     // -1 marks no window as above Pyxen's reach.

@@ -28,6 +28,7 @@
 // compares the exact UTF-16 text a user would read. Exit status 0 when the window was
 // found, 1 when it was not within the wait, 2 for a bad command.
 #include "config/Utf8.h"
+#include "host/HostClass.h"
 #include "hours/ZoneLookup.h"
 
 #include <windows.h>
@@ -37,8 +38,6 @@
 #include <string.h>
 
 namespace {
-
-const char hostClass[] = "Pyxen";
 
 void Print(const char* text)
 {
@@ -167,14 +166,14 @@ int Box(long waitMs, bool ok)
 
 HWND FindHost()
 {
-    return FindWindowA(hostClass, NULL);
+    return FindWindowA(hostClassName, NULL);
 }
 
 // The second host window, while two Pyxens run.
 HWND FindSecondHost()
 {
     HWND first = FindHost();
-    return first ? FindWindowExA(NULL, first, hostClass, NULL) : NULL;
+    return first ? FindWindowExA(NULL, first, hostClassName, NULL) : NULL;
 }
 
 int TwoHosts(long waitMs)
