@@ -16,7 +16,6 @@
 namespace {
 
 const int pathSize = 260;
-const wchar_t policyKey[] = L"HKLM\\SOFTWARE\\Policies\\Pyxen";
 
 char hoursPath[pathSize];
 wchar_t hoursPathWide[pathSize];
@@ -70,8 +69,8 @@ bool SamePolicy(const PolicyRead& a, const PolicyRead& b)
 
 const wchar_t* SourceText(HoursSource source)
 {
-    return source == HoursSource::Policy || source == HoursSource::PolicyOff ? policyKey
-                                                                             : hoursPathWide;
+    bool fromPolicy = source == HoursSource::Policy || source == HoursSource::PolicyOff;
+    return fromPolicy ? hoursPolicyKeyWide : hoursPathWide;
 }
 
 void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third,

@@ -4,10 +4,15 @@
 // as values 1, 2, ... of the subkey Hours, and the zone as the text value HoursZone.
 #include "hours/HoursFile.h"
 
+// The policy's key below HKLM: a literal, so that the registry's calls take it wide
+// and the checker's and the guard's texts spell it from the same letters.
+#define PYXEN_POLICY_KEY "SOFTWARE\\Policies\\Pyxen"
+
 // Where the policy is, as an administrator finds it in the registry.
-const char hoursPolicyKey[] = "HKLM\\SOFTWARE\\Policies\\Pyxen";
-const char hoursPolicyLines[] = "HKLM\\SOFTWARE\\Policies\\Pyxen\\Hours";
-const char hoursPolicyZone[] = "HKLM\\SOFTWARE\\Policies\\Pyxen\\HoursZone";
+const char hoursPolicyKey[] = "HKLM\\" PYXEN_POLICY_KEY;
+const char hoursPolicyLines[] = "HKLM\\" PYXEN_POLICY_KEY "\\Hours";
+const char hoursPolicyZone[] = "HKLM\\" PYXEN_POLICY_KEY "\\HoursZone";
+const wchar_t hoursPolicyKeyWide[] = L"HKLM\\" PYXEN_POLICY_KEY;
 
 enum class PolicyHours {
     NotConfigured,  // hours.cfg decides

@@ -6,8 +6,6 @@
 
 namespace {
 
-const wchar_t policyKey[] = L"SOFTWARE\\Policies\\Pyxen";
-
 // A REG_SZ value as UTF-8 in text (size bytes). Returns the length, -1 when there is no
 // such text value, or size when it doesn't fit.
 int ReadText(HKEY key, const wchar_t* name, char* text, int size)
@@ -68,7 +66,8 @@ PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
     error.line = 0;
     error.fault = HoursFault::None;
     HKEY policy = NULL;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, policyKey, 0, KEY_READ | KEY_WOW64_64KEY, &policy) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"" PYXEN_POLICY_KEY, 0, KEY_READ | KEY_WOW64_64KEY,
+                      &policy) != ERROR_SUCCESS)
         return PolicyHours::NotConfigured;
     DWORD enabled = 0;
     DWORD type = 0;
