@@ -1,5 +1,6 @@
 #include "guard/HoursWatch.h"
 
+#include "config/Decimal.h"
 #include "hours/HoursAt.h"
 #include "hours/HoursFaultText.h"
 #include "hours/HoursSource.h"
@@ -118,8 +119,8 @@ void NoteSystemZone()
 // always.
 void Refuse(HoursSource source, int line, const wchar_t* why, bool starting)
 {
-    wchar_t lineText[24];
-    swprintf(lineText, 24, L"%d", line);
+    wchar_t lineText[decimalSize];
+    WriteDecimal(static_cast<unsigned long long>(line), lineText);
     if (starting) {
         ClearHours(inForce.schedule);
         // Its entries name hours.cfg, whichever source was refused.
@@ -172,10 +173,10 @@ void TakeHours(bool starting, bool retry = false)
         snprintf(systemZoneSeen, zoneNameSize, "%s", inForce.zoneName);
     if (!changed || (starting && source == HoursSource::None))
         return;
-    wchar_t ranges[24];
+    wchar_t ranges[decimalSize];
     wchar_t kept[zoneNameSize];
     wchar_t zone[zoneNameSize + 32];
-    swprintf(ranges, 24, L"%d", inForce.schedule.count);
+    WriteDecimal(static_cast<unsigned long long>(inForce.schedule.count), ranges);
     AnsiToWide(inForce.zoneName, kept, zoneNameSize);
     if (inForce.schedule.zone[0])
         wcscpy(zone, kept);

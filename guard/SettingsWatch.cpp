@@ -3,6 +3,7 @@
 #include "guard/SettingsStore.h"
 
 #include "config/ConfigObserver.h"
+#include "config/Decimal.h"
 #include "config/Messages.h"
 #include "config/Settings.h"
 #include "platform/CodePage.h"
@@ -132,7 +133,7 @@ void ListFiles(wchar_t* buffer, int size)
     }
 }
 
-wchar_t appliedRules[24];
+wchar_t appliedRules[decimalSize];
 wchar_t appliedFiles[settingsFilesSize];
 StoreText accepted;
 
@@ -182,7 +183,7 @@ SettingsVerdict Accept(int last)
     before = accepted;
     heldRetry = false;
     heldReported = false;
-    swprintf(appliedRules, 24, L"%d", last + 1);
+    WriteDecimal(static_cast<unsigned long long>(last + 1), appliedRules);
     ListFiles(appliedFiles, settingsFilesSize);
     WriteStoreText(last, interval, accepted);
     // Until the first are taken, those the store kept from before are the ones in force.

@@ -1,5 +1,6 @@
 #include "hours/HoursPolicy.h"
 
+#include "config/Decimal.h"
 #include "config/LineReader.h"
 
 #include <windows.h>
@@ -42,12 +43,9 @@ HoursFault ReadLines(HKEY policy, HoursSchedule& schedule, int& line)
     HoursFault fault = HoursFault::None;
     char text[4 * lineSize];
     for (int number = 1; fault == HoursFault::None; ++number) {
-        wchar_t name[12];
-        int at = 11;
-        name[at] = L'\0';
-        for (int digits = number; digits > 0; digits /= 10)
-            name[--at] = static_cast<wchar_t>(L'0' + digits % 10);
-        int length = ReadText(key, name + at, text, sizeof text);
+        wchar_t name[decimalSize];
+        WriteDecimal(static_cast<unsigned long long>(number), name);
+        int length = ReadText(key, name, text, sizeof text);
         if (length < 0)
             break;
         line = number;

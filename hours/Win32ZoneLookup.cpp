@@ -1,5 +1,7 @@
 #include "hours/ZoneLookup.h"
 
+#include "config/Decimal.h"
+
 #include <windows.h>
 #include <string.h>
 
@@ -42,12 +44,9 @@ void ReadYears(HKEY zoneKey, ZoneRules& zone)
             first = last - zoneYearCapacity + 1;
         ZoneRule previous = zone.rule;
         for (DWORD year = first; year <= last; ++year) {
-            // The year is the value's name; wsprintfW would bring in user32.
-            wchar_t name[5];
-            DWORD digits = year;
-            for (int i = 3; i >= 0; --i, digits /= 10)
-                name[i] = static_cast<wchar_t>(L'0' + digits % 10);
-            name[4] = L'\0';
+            // The year is the value's name.
+            wchar_t name[decimalSize];
+            WriteDecimal(year, name, 4);
             ZoneRule& rule = zone.years[zone.yearCount++];
             if (!ReadRule(key, name, rule))
                 rule = previous;

@@ -1,5 +1,6 @@
 // The number conversion on its own, for inputs no settings line can hold (a line feed
 // inside the text, thousands of digits) beside the usual ones.
+#include "config/Decimal.h"
 #include "config/Number.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,29 @@ TEST(ParseNumber, WrapsAroundModulo2To32)
         {std::string(5000, '0') + "123", 123},
         {std::string(5000, '9'), -1},  // 10^5000 - 1, and 2^32 divides 10^5000
     });
+}
+
+TEST(WriteDecimal, DigitsWithoutSignOrPaddingUnlessAWidthAsksForZeros)
+{
+    struct {
+        unsigned long long value;
+        int width;
+        std::wstring text;
+    } cases[] = {
+        {0, 1, L"0"},
+        {7, 1, L"7"},
+        {10, 1, L"10"},
+        {4294967295u, 1, L"4294967295"},
+        {18446744073709551615u, 1, L"18446744073709551615"},
+        {7, 4, L"0007"},
+        {2026, 4, L"2026"},
+        {12345, 4, L"12345"},
+    };
+    for (const auto& c : cases) {
+        wchar_t text[decimalSize];
+        EXPECT_EQ(WriteDecimal(c.value, text, c.width), static_cast<int>(c.text.size()));
+        EXPECT_EQ(std::wstring(text), c.text) << c.value;
+    }
 }
 
 }  // namespace
