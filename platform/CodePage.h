@@ -22,4 +22,7 @@ void AnsiToWide(const char* text, wchar_t* out, int size);
 int AnsiCodePage();
 #ifndef _WIN32
 void SetAnsiCodePage(int codePage);
+
+// The name iconv knows codePage by, into name (size bytes).
+void IconvName(int codePage, char* name, int size);
 #endif

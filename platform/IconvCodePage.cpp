@@ -15,14 +15,6 @@ int codePage = 932;
 iconv_t converter = noConverter;
 int converterCodePage = 0;
 
-void CodePageName(char* name, int size)
-{
-    if (codePage == 65001)
-        snprintf(name, size, "UTF-8");
-    else
-        snprintf(name, size, "CP%d", codePage);
-}
-
 bool OpenConverter()
 {
     if (converterCodePage == codePage)
@@ -30,7 +22,7 @@ bool OpenConverter()
     if (converter != noConverter)
         iconv_close(converter);
     char name[16];
-    CodePageName(name, sizeof name);
+    IconvName(codePage, name, sizeof name);
     converter = iconv_open(name, "UTF-16LE");
     converterCodePage = codePage;
     return converter != noConverter;
@@ -80,7 +72,7 @@ void AnsiToWide(const char* text, wchar_t* out, int size)
         return;
     out[0] = L'\0';
     char name[16];
-    CodePageName(name, sizeof name);
+    IconvName(codePage, name, sizeof name);
     iconv_t widen = iconv_open("WCHAR_T", name);
     if (widen == noConverter)
         return;
@@ -92,6 +84,14 @@ void AnsiToWide(const char* text, wchar_t* out, int size)
         outAt = reinterpret_cast<char*>(out);
     *reinterpret_cast<wchar_t*>(outAt) = L'\0';
     iconv_close(widen);
+}
+
+void IconvName(int codePage, char* name, int size)
+{
+    if (codePage == 65001)
+        snprintf(name, static_cast<size_t>(size), "UTF-8");
+    else
+        snprintf(name, static_cast<size_t>(size), "CP%d", codePage);
 }
 
 int AnsiCodePage()

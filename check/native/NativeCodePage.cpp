@@ -6,7 +6,6 @@
 #include "platform/CodePage.h"
 
 #include <iconv.h>
-#include <stdio.h>
 #include <stdlib.h>
 
 namespace {
@@ -18,10 +17,7 @@ iconv_t decoder = reinterpret_cast<iconv_t>(-1);
 bool UseCodePage(int codePage)
 {
     char name[16];
-    if (codePage == 65001)
-        snprintf(name, sizeof name, "UTF-8");
-    else
-        snprintf(name, sizeof name, "CP%d", codePage);
+    IconvName(codePage, name, sizeof name);
     iconv_t opened = iconv_open("UTF-32LE", name);
     if (opened == reinterpret_cast<iconv_t>(-1))
         return false;
