@@ -8,6 +8,7 @@
 #include "hours/LocalTime.h"
 #include "hours/ZoneLookup.h"
 #include "guard/Guard.h"
+#include "guard/StampWatch.h"
 #include "platform/CodePage.h"
 
 #include <stdio.h>
@@ -49,9 +50,8 @@ HoursChosen chosen;
 
 FileStamp fileKnown;  // hours.cfg's stamp when it was last read
 bool folderChanged;
-bool settling;
 FileStamp settlingStamp;
-GuardTime settleAt;
+StampWatch settle(&settlingStamp, hoursQuietMs);
 GuardTime pollAt;
 GuardTime boundaryAt;  // 0: none ahead
 int reported;          // the enforcement last acted on: -1 before the first
@@ -236,7 +236,7 @@ void StartHoursWatch(const char* path)
     fileUnread = Unread::No;
     fileKnown = ReadFileStamp(hoursPath);
     folderChanged = false;
-    settling = false;
+    settle.Stop();
     reported = -1;
     ReadPolicy(policy);
     TakeHours(true);
@@ -285,21 +285,13 @@ void CheckHours()
                 inForce.zone = zone;
         }
     }
-    if (poll || folderChanged || (settling && now >= settleAt)) {
+    if (poll || folderChanged || (settle.Settling() && now >= settle.SettleAt())) {
         folderChanged = false;
         FileStamp stamp = ReadFileStamp(hoursPath);
-        if (settling && !SameStamp(stamp, settlingStamp)) {
-            settlingStamp = stamp;
-            settleAt = now + hoursQuietMs;
-        } else if (settling && now >= settleAt) {
-            settling = false;
+        if (settle.Settled(&stamp, &fileKnown, 1, now)) {
             fileKnown = stamp;
             // Under the policy the file waits: it is read when the policy lets it decide.
             reread = reread || policy.kind == PolicyHours::NotConfigured;
-        } else if (!settling && !SameStamp(stamp, fileKnown)) {
-            settling = true;
-            settlingStamp = stamp;
-            settleAt = now + hoursQuietMs;
         }
     }
     if (reread)
@@ -314,8 +306,8 @@ GuardTime NextHoursCheck()
     if (folderChanged)
         return GuardNow();
     GuardTime next = pollAt;
-    if (settling && settleAt < next)
-        next = settleAt;
+    if (settle.Settling() && settle.SettleAt() < next)
+        next = settle.SettleAt();
     if (boundaryAt && boundaryAt < next)
         next = boundaryAt;
     return next;

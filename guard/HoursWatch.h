@@ -12,7 +12,8 @@
 // couldn't be opened, and a changed policy when its notification can't be had.
 const GuardTime hoursPollMs = 60 * 1000;
 
-// An edited hours.cfg is read once its stamp has stayed the same this long.
+// An edited hours.cfg is read once its stamp has stayed the same this long
+// (guard/StampWatch.h); one that can't be reached (gone, say) has not changed.
 const GuardTime hoursQuietMs = 2 * 1000;
 
 // Reads the hours in force at the service's start (hours.cfg at path, unless the policy

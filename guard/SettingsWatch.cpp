@@ -1,6 +1,7 @@
 #include "guard/SettingsWatch.h"
 
 #include "guard/SettingsStore.h"
+#include "guard/StampWatch.h"
 
 #include "config/ConfigObserver.h"
 #include "config/Decimal.h"
@@ -37,13 +38,12 @@ struct {
 } firstUnreadable;
 
 bool folderChanged;
-bool settling;
 // A file another program holds is read again at each poll, though its stamp stays, and
 // told of once until it is read or refused for something else.
 bool heldRetry;
 bool heldReported;
 FileStamp settlingStamps[fileSlots];
-GuardTime settleAt;
+StampWatch settle(settlingStamps, settingsQuietMs);
 GuardTime pollAt;
 
 void CopyPath(char* to, const char* from)
@@ -99,12 +99,6 @@ void TakeLoadedFiles(const FileStamp* before)
     }
     memcpy(files, loaded, sizeof(WatchedPath) * loadedCount);
     fileCount = loadedCount;
-}
-
-bool Changed(const FileStamp& now, const FileStamp& known)
-{
-    return now.reachable &&
-           (!known.reachable || now.lastWrite != known.lastWrite || now.size != known.size);
 }
 
 // Appends text to buffer (size characters in all), cutting it short if need be.
@@ -227,7 +221,7 @@ SettingsVerdict StartSettingsWatch(const char* path)
     CopyPath(settingsPath, path);
     fileCount = 0;
     folderChanged = false;
-    settling = false;
+    settle.Stop();
     heldReported = false;
     pollAt = GuardNow() + settingsPollMs;
     int last = Load();
@@ -249,8 +243,8 @@ void SettingsFolderChanged()
 
 GuardTime NextSettingsCheck()
 {
-    if (settling)
-        return settleAt;
+    if (settle.Settling())
+        return settle.SettleAt();
     return folderChanged ? 0 : pollAt;
 }
 
@@ -261,31 +255,17 @@ SettingsVerdict CheckSettings()
         return SettingsVerdict::Unchanged;
     folderChanged = false;
     FileStamp stamps[fileSlots];
-    for (int i = 0; i < fileCount; ++i)
+    FileStamp known[fileSlots];
+    for (int i = 0; i < fileCount; ++i) {
         stamps[i] = ReadFileStamp(files[i].path);
-
-    if (!settling) {
-        pollAt = now + settingsPollMs;
-        bool changed = heldRetry;
-        for (int i = 0; i < fileCount; ++i)
-            changed = changed || Changed(stamps[i], files[i].known);
-        if (!changed)
-            return SettingsVerdict::Unchanged;
-        settling = true;
-    } else {
-        bool same = true;
-        for (int i = 0; i < fileCount; ++i)
-            same = same && SameStamp(stamps[i], settlingStamps[i]);
-        if (same) {
-            settling = false;
-            pollAt = now + settingsPollMs;
-            int last = Load();
-            TakeLoadedFiles(stamps);
-            return Judge(last);
-        }
+        known[i] = files[i].known;
     }
-    // Still being written, or just changed: wait until it has been quiet a while.
-    memcpy(settlingStamps, stamps, sizeof(FileStamp) * fileCount);
-    settleAt = now + settingsQuietMs;
-    return SettingsVerdict::Unchanged;
+    if (!settle.Settling())
+        pollAt = now + settingsPollMs;
+    if (!settle.Settled(stamps, known, fileCount, now, heldRetry))
+        return SettingsVerdict::Unchanged;
+    pollAt = now + settingsPollMs;
+    int last = Load();
+    TakeLoadedFiles(stamps);
+    return Judge(last);
 }
