@@ -21,16 +21,10 @@ TEST(Utf8, EachLengthEndsWhereUnicodeSaysAndUtf16PairsAbovePlaneZero)
         long code;
         const char* utf8;
         int units;
-    } cases[] = {
-        {0x41, "A", 1},
-        {0x7F, "\x7F", 1},
-        {0x80, "\xC2\x80", 1},
-        {0x7FF, "\xDF\xBF", 1},
-        {0x800, "\xE0\xA0\x80", 1},
-        {0xFFFD, "\xEF\xBF\xBD", 1},
-        {0x10000, "\xF0\x90\x80\x80", 2},
-        {0x10FFFF, "\xF4\x8F\xBF\xBF", 2},
-    };
+    } cases[] = {{0x7F, "\x7F", 1},          {0x80, "\xC2\x80", 1},
+                 {0x7FF, "\xDF\xBF", 1},     {0x800, "\xE0\xA0\x80", 1},
+                 {0xFFFF, "\xEF\xBF\xBF", 1}, {0x10000, "\xF0\x90\x80\x80", 2},
+                 {0x10FFFF, "\xF4\x8F\xBF\xBF", 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         EXPECT_EQ(Utf8(c.code), c.utf8);
@@ -45,13 +39,12 @@ TEST(Utf8, EachLengthEndsWhereUnicodeSaysAndUtf16PairsAbovePlaneZero)
 
 TEST(Utf8, ALoneSurrogateInAWideTextStandsForItself)
 {
-    const wchar_t highThenLetter[] = {0xD83D, L'a', 0};
-    const wchar_t lowFirst[] = {0xDE00, 0xD83D, 0};
-    int used = 0;
-    EXPECT_EQ(WideCharacter(highThenLetter, used), 0xD83D);
-    EXPECT_EQ(used, 1);
-    EXPECT_EQ(WideCharacter(lowFirst, used), 0xDE00);
-    EXPECT_EQ(used, 1);
+    const wchar_t texts[][3] = {{0xD83D, L'a', 0}, {0xDE00, 0xD83D, 0}, {0xD83D, 0, 0}};
+    for (const wchar_t* text : texts) {
+        int used = 0;
+        EXPECT_EQ(WideCharacter(text, used), text[0]);
+        EXPECT_EQ(used, 1);
+    }
 }
 
 }  // namespace
