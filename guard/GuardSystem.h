@@ -56,13 +56,15 @@ struct FileStamp {
     uint64_t lastWrite;
     uint64_t size;
     bool reachable;
+    bool gone = false;  // not there at all, where it could be looked for: deleted
 };
 
 FileStamp ReadFileStamp(const char* path);
 
 inline bool SameStamp(const FileStamp& a, const FileStamp& b)
 {
-    return a.reachable == b.reachable && a.lastWrite == b.lastWrite && a.size == b.size;
+    return a.reachable == b.reachable && a.gone == b.gone && a.lastWrite == b.lastWrite &&
+           a.size == b.size;
 }
 
 // --- The guard's own folder (guard/SettingsStore.h) ------------------------------

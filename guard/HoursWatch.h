@@ -13,7 +13,7 @@
 const GuardTime hoursPollMs = 60 * 1000;
 
 // An edited hours.cfg is read once its stamp has stayed the same this long
-// (guard/StampWatch.h); one that can't be reached (gone, say) has not changed.
+// (guard/StampWatch.h); one that can't be reached has not changed, one deleted has.
 const GuardTime hoursQuietMs = 2 * 1000;
 
 // Reads the hours in force at the service's start (hours.cfg at path, unless the policy

@@ -1,15 +1,18 @@
 #pragma once
 // A change to watched files is read only once their stamps have stayed the same for a
 // quiet time, so that a file still being written is never read. A file that can't be
-// reached (a share that is down, a file gone) has not changed; once it can be again, its
-// stamp is set against the one it was last read with. The settings watch and the hours
-// watch both settle their files this way.
+// reached (a share that is down) has not changed; once it can be again, its stamp is set
+// against the one it was last read with. A file that is gone, where it can be looked
+// for, has: an administrator took it away (hours.cfg deleted means no hours). The
+// settings watch and the hours watch both settle their files this way.
 #include "guard/GuardSystem.h"
 
 // Whether now, a file's stamp, tells of a change since known, the stamp it was last
 // read with.
 inline bool StampChanged(const FileStamp& now, const FileStamp& known)
 {
+    if (now.gone != known.gone)
+        return true;
     return now.reachable &&
            (!known.reachable || now.lastWrite != known.lastWrite || now.size != known.size);
 }

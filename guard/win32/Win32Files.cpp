@@ -10,8 +10,13 @@ FileStamp ReadFileStamp(const char* path)
     // Attributes come from the folder entry: the file is not opened, so a file that an
     // editor holds open for writing still has a stamp, and reading it locks nothing.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
-        return FileStamp{0, 0, false};
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+        // A share that is down gives an error of the network instead.
+        DWORD error = GetLastError();
+        FileStamp none{0, 0, false};
+        none.gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return none;
+    }
     FileStamp stamp;
     stamp.lastWrite = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
                       data.ftLastWriteTime.dwLowDateTime;

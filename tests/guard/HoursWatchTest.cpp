@@ -162,6 +162,15 @@ TEST_F(HoursWatchTest, ABrokenEditIsRefusedWholeAndTheHoursInForceStay)
     FakeSetSystemZone("Tokyo Standard Time");
     RunFor(hoursPollMs);
     EXPECT_EQ(Hours().size(), before + 4);  // applied, ended
+
+    // Taken away by an administrator: no hours, so always.
+    std::remove("hours.cfg");
+    FileStamp deleted{0, 0, false};
+    deleted.gone = true;
+    FakeSetStamp("hours.cfg", deleted);
+    HoursFolderChanged();
+    RunFor(hoursQuietMs);
+    EXPECT_EQ(Running(), 2);
 }
 
 TEST_F(HoursWatchTest, StartingWithBrokenHoursEnforcesAlwaysUntilTheyAreFixed)

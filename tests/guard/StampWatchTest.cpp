@@ -9,7 +9,8 @@ namespace {
 
 const FileStamp known{1, 10, true};
 const FileStamp edited{2, 12, true};
-const FileStamp gone{0, 0, false};
+const FileStamp away{0, 0, false};
+const FileStamp gone{0, 0, false, true};
 
 // Each row: the stamp of one file looked at every 1000 ms from 0, a quiet time of 2000 ms,
 // and the look at which the change has settled (-1: none does); held, a change no stamp
@@ -26,10 +27,12 @@ TEST(StampWatch, AChangeIsReadOnceQuietAndAFileOutOfReachIsNone)
         {"unchanged", known, {known, known, known, known}, -1},
         {"edited, then quiet", known, {edited, edited, edited, edited}, 2},
         {"still being written", known, {edited, known, edited, edited, edited}, 4},
-        {"gone is no change", known, {gone, gone, gone, gone}, -1},
-        {"back as it was", known, {gone, known, known, known}, -1},
-        {"first reached", gone, {known, known, known}, 2},
-        {"gone while settling", known, {edited, gone, gone, gone}, 3},
+        {"out of reach is no change", known, {away, away, away, away}, -1},
+        {"back as it was", known, {away, known, known, known}, -1},
+        {"first reached", away, {known, known, known}, 2},
+        {"out of reach while settling", known, {edited, away, away, away}, 3},
+        {"deleted", known, {gone, gone, gone}, 2},
+        {"deleted while out of reach", away, {gone, gone, gone}, 2},
         {"held, then let go", known, {known, known, known}, 2, true},
     };
     for (const auto& row : rows) {
