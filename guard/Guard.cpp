@@ -1,5 +1,7 @@
 #include "guard/Guard.h"
 
+#include "config/Decimal.h"
+
 #include "guard/RestartThrottle.h"
 
 namespace {
@@ -53,27 +55,13 @@ struct {
     int took;
 } swap;
 
-// Decimal digits of value into text, which holds 24 characters.
-void Number(unsigned long long value, wchar_t* text)
-{
-    wchar_t digits[24];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
-        value /= 10;
-    } while (value);
-    for (int i = 0; i < count; ++i)
-        text[i] = digits[count - 1 - i];
-    text[count] = L'\0';
-}
-
 // Entries name the session and its user: session, user, then the event's own strings.
 void Report(GuardEvent event, SessionId session, const wchar_t* extra1 = nullptr,
             const wchar_t* extra2 = nullptr)
 {
-    wchar_t number[24];
+    wchar_t number[decimalSize];
     wchar_t user[128];
-    Number(session, number);
+    WriteDecimal(session, number);
     SessionUserName(session, user, 128);
     const wchar_t* strings[] = {number, user, extra1, extra2};
     int count = extra2 ? 4 : extra1 ? 3 : 2;
@@ -111,8 +99,8 @@ Guarded* Add(SessionId session)
         slot->session = session;
     } else if (!limitReported) {
         limitReported = true;
-        wchar_t limit[24];
-        Number(guardMaxSessions, limit);
+        wchar_t limit[decimalSize];
+        WriteDecimal(guardMaxSessions, limit);
         Report(GuardEvent::SessionLimit, session, limit);
     }
     return slot;
@@ -160,8 +148,8 @@ bool Start(Guarded& slot)
     }
     slot.state = SlotState::HeldBack;
     if (slot.throttle.StartFailed(slot.started)) {
-        wchar_t code[24];
-        Number(error, code);
+        wchar_t code[decimalSize];
+        WriteDecimal(error, code);
         Report(GuardEvent::PyxenStartFailed, slot.session, code);
     }
     return false;
@@ -191,12 +179,12 @@ void Ended(Guarded& slot, unsigned long status, GuardTime now)
         Forget(slot);
         return;
     }
-    wchar_t code[24];
-    Number(status, code);
+    wchar_t code[decimalSize];
+    WriteDecimal(status, code);
     if (slot.throttle.HoldAfterEnd(slot.started, now)) {
         slot.state = SlotState::HeldBack;
-        wchar_t seconds[24];
-        Number(slot.throttle.Pause() / 1000, seconds);
+        wchar_t seconds[decimalSize];
+        WriteDecimal(slot.throttle.Pause() / 1000, seconds);
         Report(GuardEvent::PyxenHeldBack, slot.session, code, seconds);
         return;
     }
@@ -211,10 +199,10 @@ void SwapFailed(Guarded& slot, GuardTime now, GuardEvent event, unsigned long co
     // A start that failed once is tried again soon, as outside a swap.
     bool quickRetry = !slot.swapFailed && event == GuardEvent::PyxenStartFailed;
     if (!slot.swapFailed) {
-        wchar_t text[24];
-        wchar_t seconds[24];
-        Number(code, text);
-        Number(swapRetryMs / 1000, seconds);
+        wchar_t text[decimalSize];
+        wchar_t seconds[decimalSize];
+        WriteDecimal(code, text);
+        WriteDecimal(swapRetryMs / 1000, seconds);
         Report(event, slot.session, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
     }
     slot.swapFailed = true;
@@ -388,8 +376,8 @@ void GuardPoll()
             done = done && !Awaited(slot);
         if (done) {
             swap.open = false;
-            wchar_t took[24];
-            Number(static_cast<unsigned long long>(swap.took), took);
+            wchar_t took[decimalSize];
+            WriteDecimal(static_cast<unsigned long long>(swap.took), took);
             const wchar_t* strings[] = {swap.rules, swap.files, took};
             ReportGuardEvent(GuardEvent::SettingsApplied, strings, 3);
         }
