@@ -168,7 +168,7 @@ bool RequestClose(HWND window)
 {
     uintptr_t request = OpenCloseRequest(window, Owner);
     if (!request)
-        return false;  // gone, still handling a request, or the table is full
+        return false;  // gone, or its thread still handles a request
     FakeWindow* found = Find(window);
     ++found->closeRequests;
     closeLog.push_back(window);

@@ -15,7 +15,7 @@ enum class OnClose {
     Close,   // the window goes away
     Refuse,  // the program keeps the window (its user said "no" to "save changes?")
     Hang,    // no answer within the wait (hung, or a question left open): the request
-             // stays outstanding until FakeAnswer
+             // stays outstanding until FakeAnswer, or until a full table gives it up
 };
 
 struct ErrorBox {

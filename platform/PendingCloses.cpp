@@ -14,6 +14,9 @@ PendingClose pending[pendingCapacity];
 // after its slot was given to another window is recognised as stale.
 uintptr_t lastUse;
 
+// The slot of the request opened last.
+int newestSlot;
+
 PendingClose& SlotOf(uintptr_t request)
 {
     return pending[request % pendingCapacity];
@@ -56,8 +59,14 @@ uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf)
             freeSlot = i;
         }
     }
+    // Every slot holds a live request: a flood of windows, on many threads, that take a
+    // request and never finish it. Refusing would leave every window not asked yet open
+    // for as long as the flood lasts, so the newest request is given up and its window
+    // may be asked again. The older ones stay: each sweep asks again only the windows
+    // beyond the table, where giving up the oldest would ask every one of them in turn,
+    // and the questions held longest are left to their users.
     if (freeSlot < 0)
-        return 0;
+        freeSlot = newestSlot;
     ++lastUse;
     uintptr_t request = lastUse * pendingCapacity + static_cast<uintptr_t>(freeSlot);
     if (request < pendingCapacity) {  // the count wrapped: keep ids away from 0
@@ -65,6 +74,7 @@ uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf)
         request = pendingCapacity + static_cast<uintptr_t>(freeSlot);
     }
     pending[freeSlot] = PendingClose{window, owner, request};
+    newestSlot = freeSlot;
     return request;
 }
 
@@ -84,4 +94,5 @@ void ResetCloseRequests()
     for (PendingClose& slot : pending)
         slot = PendingClose{};
     lastUse = 0;
+    newestSlot = 0;
 }

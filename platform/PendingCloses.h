@@ -4,8 +4,9 @@
 // the window still handling the first, nor in any other window of the thread handling
 // it (its own question box among them), so its request is remembered here until the
 // answer comes or the window is gone. Fixed size: when every slot holds a request to a
-// live window, no new request is opened (the window is tried again at a later sweep),
-// which keeps "never twice at once" true whatever happens.
+// live window, the newest request is given up for the new one, so "never twice at
+// once" holds until more windows stall than the table holds, and a window not asked
+// yet is asked whatever the others do.
 #include "platform/WinTypes.h"
 
 #include <stdint.h>
@@ -17,8 +18,8 @@ const int pendingCapacity = 64;
 typedef unsigned long (*WindowOwner)(HWND window);
 
 // Opens a request to window and returns its id (never 0); returns 0 when the window,
-// or any other live window of its thread, still has an unanswered request, when the
-// window is gone, or when every slot is taken by a live window.
+// or any other live window of its thread, still has an unanswered request, or when the
+// window is gone. A full table gives up its newest request: that id is no longer open.
 uintptr_t OpenCloseRequest(HWND window, WindowOwner ownerOf);
 
 // The program answered, or the request never reached it: the slot is free. An id

@@ -28,6 +28,13 @@ static unsigned long WindowThread(HWND window)
     return GetWindowThreadProcessId(window, NULL);
 }
 
+// The program whose request the wait last ran out on, and that request. While it stays
+// open the program is busy with it, most likely asking its user: its windows on other
+// threads are asked without a wait, or a program that opens a question in each of many
+// windows would hold every sweep closeWait for each of them.
+static DWORD stalledProcess;
+static uintptr_t stalledRequest;
+
 // Runs whenever the answer comes: inside the wait, or long after it, from the host's
 // message loop. The request id names its own slot, so no wait mistakes another answer
 // for its own.
@@ -54,6 +61,9 @@ bool RequestClose(HWND window)
         EndCloseRequest(request);
         return false;
     }
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    bool noWait = process == stalledProcess && CloseRequestOpen(stalledRequest);
     DWORD start = GetTickCount();
     for (;;) {
         // Peeking runs the callback and whatever is sent to this thread; it removes
@@ -66,9 +76,14 @@ bool RequestClose(HWND window)
             EndCloseRequest(request);
             return false;
         }
-        DWORD spent = GetTickCount() - start;
-        if (spent >= closeWait || IsHungAppWindow(window))
+        if (noWait)
             return false;
+        DWORD spent = GetTickCount() - start;
+        if (spent >= closeWait || IsHungAppWindow(window)) {
+            stalledProcess = process;
+            stalledRequest = request;
+            return false;
+        }
         DWORD left = closeWait - spent;
         MsgWaitForMultipleObjects(0, NULL, FALSE, left < waitPoll ? left : waitPoll,
                                   QS_SENDMESSAGE);

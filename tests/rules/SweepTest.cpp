@@ -4,6 +4,9 @@
 
 #include "platform/PendingCloses.h"
 
+#include <stdio.h>
+
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -205,28 +208,85 @@ TEST_F(SweepTest, AHungWindowIsAskedOnceUntilItAnswersAndHoldsNobodyUp)
     EXPECT_EQ(2, FakeCloseRequests(hung));
 }
 
-TEST_F(SweepTest, AFullTableOfUnansweredRequestsSendsNothingNewUntilASlotFrees)
+int RequestsTo(const std::vector<HWND>& windows)
 {
-    AddRule("", Contains);
-    std::vector<HWND> asking;
-    for (int i = 0; i < pendingCapacity; ++i)
-        asking.push_back(FakeAddWindow("Save changes? " + std::to_string(i), OnClose::Hang));
-    HWND game = FakeAddWindow("Game");
-    Sweep();
-    for (HWND window : asking)
-        EXPECT_EQ(1, FakeCloseRequests(window));
-    EXPECT_EQ(0, FakeCloseRequests(game));
-    EXPECT_TRUE(FakeIsOpen(game));
+    int requests = 0;
+    for (HWND window : windows)
+        requests += FakeCloseRequests(window);
+    return requests;
+}
 
-    // A window that went away frees its slot; one that answered frees it too, and is
-    // then asked again like any other.
-    FakeCloseWindow(asking[3]);
-    Sweep();
-    EXPECT_FALSE(FakeIsOpen(game));
-    FakeAnswer(asking[5]);
-    Sweep();
-    EXPECT_EQ(2, FakeCloseRequests(asking[5]));
-    EXPECT_EQ(1, FakeCloseRequests(asking[6]));
+TEST_F(SweepTest, AFloodOfUnansweredRequestsKeepsNoNewWindowWaiting)
+{
+    // Threads whose windows take a request and never finish it: as many as the table
+    // holds or more, a window each (one program's many threads) or three each (many
+    // programs, each with windows left waiting behind the one asking).
+    const struct { int threads, windowsPerThread; } floods[] = {
+        {pendingCapacity, 1}, {pendingCapacity + 1, 1}, {3 * pendingCapacity, 1},
+        {pendingCapacity + 10, 3}};
+    int longestWait = 0;
+    for (const auto& flood : floods) {
+        SCOPED_TRACE(std::to_string(flood.threads) + " threads");
+        FakeReset();
+        ClearRules();
+        AddRule("", Contains);
+        std::vector<std::vector<HWND>> threads(flood.threads);
+        for (std::vector<HWND>& thread : threads)
+            for (int i = 0; i < flood.windowsPerThread; ++i) {
+                thread.push_back(FakeAddWindow("Save changes?", OnClose::Hang));
+                FakeShareThread(thread.back(), thread.front());
+            }
+        // One game is there from the start, the other appears as the first is asked.
+        HWND early = FakeAddWindow("Game");
+        HWND late = nullptr;
+        FakeOnCloseRequest(early, [&late] { late = FakeAddWindow("Game"); });
+        Sweep();
+        EXPECT_FALSE(FakeIsOpen(early));
+        for (const std::vector<HWND>& thread : threads)
+            ASSERT_EQ(1, RequestsTo(thread));
+        int sweeps = 1;
+        for (; FakeIsOpen(late) && sweeps < 3; ++sweeps)
+            Sweep();
+        EXPECT_FALSE(FakeIsOpen(late));
+        EXPECT_LE(sweeps, 2);
+        longestWait = std::max(longestWait, sweeps);
+        // The requests held longest are never given up, however long the flood lasts.
+        Sweep();
+        Sweep();
+        for (int t = 0; t < pendingCapacity - 1; ++t)
+            EXPECT_EQ(1, RequestsTo(threads[t]));
+    }
+    printf("longest a new window waited under a flood: %d sweep(s)\n", longestWait);
+}
+
+HWND Handle(uintptr_t value) { return reinterpret_cast<HWND>(value); }
+uintptr_t goneWindow;
+// Each handle value a window on a thread of its own, but goneWindow.
+unsigned long OwnThread(HWND window)
+{
+    uintptr_t value = reinterpret_cast<uintptr_t>(window);
+    return value == goneWindow ? 0 : static_cast<unsigned long>(value);
+}
+
+TEST_F(SweepTest, AFullTableTakesAGoneWindowsSlotElseGivesUpItsNewestRequest)
+{
+    std::vector<uintptr_t> held;
+    for (uintptr_t i = 1; i <= pendingCapacity; ++i)
+        held.push_back(OpenCloseRequest(Handle(i), OwnThread));
+    // The first window's slot is the first slot: taken again, never passed over.
+    goneWindow = 1;
+    uintptr_t first = OpenCloseRequest(Handle(100), OwnThread);
+    goneWindow = 0;
+    EXPECT_NE(0u, first);
+    for (int i = 0; i < pendingCapacity; ++i)
+        EXPECT_EQ(i != 0, CloseRequestOpen(held[i])) << i;
+    // Full of live requests: the newest goes, and its late answer frees nobody's slot.
+    uintptr_t second = OpenCloseRequest(Handle(101), OwnThread);
+    EXPECT_FALSE(CloseRequestOpen(first));
+    EndCloseRequest(first);
+    EXPECT_TRUE(CloseRequestOpen(second));
+    EXPECT_NE(0u, OpenCloseRequest(Handle(100), OwnThread));
+    EXPECT_EQ(0u, OpenCloseRequest(Handle(2), OwnThread));
 }
 
 TEST_F(SweepTest, NoWindowOfAThreadHandlingARequestIsAskedUntilItAnswers)

@@ -4,7 +4,8 @@
 # further request, from a later rule, a later tick or a tick sent meanwhile, lands
 # inside the one it is handling. A question nobody answers holds no sweep up for good:
 # a game started while it is open is closed within seconds, while the question itself,
-# captioned with the program's name as editors do, is left to its user.
+# captioned with the program's name as editors do, is left to its user. Nor does a
+# program that asks in more windows than Pyxen keeps requests for hold it up.
 source "$(dirname "$0")/test-lib.sh"
 e2e_start
 
@@ -61,6 +62,33 @@ done
 sleep 1.5
 expect_eq "close requests to the asking editor" "$(close_count "$asking" 0)" 1
 grep -qx 'answered 0' "$asking" && fail "a sweep closed the editor's question, which matches the rule too"
+stop_pyxen
+
+echo "--- a flood of questions"
+# One program asks its user a question in each of more windows than Pyxen keeps
+# requests for, each window on a thread of its own: a game of another program started
+# then is still closed, within a sweep or two.
+part flood 'INTER=500\nStalled :1\nGame :1\n'
+flood=$WORK/flood/flood.txt
+asks=() titles=()
+for ((i = 0; i < 70; i++)); do asks+=(--ask $i) titles+=("Stalled $i"); done
+start_testwin tw6 "$flood" "${asks[@]}" --exit-after 120000 "${titles[@]}"
+started=$SECONDS
+wine_bg pyxen "$PYXEN_EXE"
+# The program's first question is waited for; its other windows are not.
+while [ "$(grep -c '^ask ' "$flood")" -lt ${#titles[@]} ] && [ $((SECONDS - started)) -lt 60 ]; do
+    sleep 0.1
+done
+asked=$(grep -c '^ask ' "$flood")
+echo "$asked of ${#titles[@]} windows asking after $((SECONDS - started)) s"
+[ "$asked" -eq ${#titles[@]} ] || fail "the flood's windows were not all asked within 60 s"
+start_testwin tw7 "$WORK/flood/game.txt" "Game three"
+start=${EPOCHREALTIME/./}
+if wait_for_line "$WORK/flood/game.txt" '^gone 0$' 15; then
+    echo "game three: closed $(((${EPOCHREALTIME/./} - start) / 1000)) ms after it appeared"
+else
+    fail "a game started during a flood of questions was not closed"
+fi
 stop_pyxen
 
 echo "--- a tick sent to the host during a wait"
