@@ -23,8 +23,6 @@ std::vector<FakeWindow> windows;
 std::vector<HWND> closeLog;
 std::vector<ErrorBox> errorBoxes;
 long titleReads;
-long exemptionQueries;
-long switchQueries;
 
 FakeWindow* Find(HWND window)
 {
@@ -48,8 +46,6 @@ void FakeReset()
     closeLog.clear();
     errorBoxes.clear();
     titleReads = 0;
-    exemptionQueries = 0;
-    switchQueries = 0;
     ResetCloseRequests();
 }
 
@@ -77,11 +73,6 @@ void FakeSetExemption(HWND window, WindowExemption exemption)
     Find(window)->exemption = exemption;
 }
 
-long FakeExemptionQueries()
-{
-    return exemptionQueries;
-}
-
 void FakeShareThread(HWND window, HWND with)
 {
     Find(window)->thread = Find(with)->thread;
@@ -90,11 +81,6 @@ void FakeShareThread(HWND window, HWND with)
 void FakeSetUnswitchable(HWND window, Unswitchable reason)
 {
     Find(window)->unswitchable = reason;
-}
-
-long FakeSwitchQueries()
-{
-    return switchQueries;
 }
 
 void FakeCloseWindow(HWND window)
@@ -189,14 +175,12 @@ bool RequestClose(HWND window)
 
 WindowExemption ExemptionOf(HWND window)
 {
-    ++exemptionQueries;
     FakeWindow* found = Find(window);
     return found ? found->exemption : WindowExemption::None;
 }
 
 Unswitchable WhyUnswitchable(HWND window)
 {
-    ++switchQueries;
     FakeWindow* found = Find(window);
     return found ? found->unswitchable : Unswitchable::No;
 }

@@ -40,16 +40,10 @@ void FakeAnswer(HWND window);
 
 void FakeSetExemption(HWND window, WindowExemption exemption);
 
-// Number of exemption queries since the last reset.
-long FakeExemptionQueries();
-
 // Puts window on the thread of another (a program's question box beside its window).
 void FakeShareThread(HWND window, HWND with);
 
 void FakeSetUnswitchable(HWND window, Unswitchable reason);
-
-// Number of WhyUnswitchable queries since the last reset.
-long FakeSwitchQueries();
 
 void FakeCloseWindow(HWND window);
 void FakeSetTitle(HWND window, const std::string& title);
