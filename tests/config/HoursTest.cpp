@@ -221,6 +221,8 @@ const ClockRow clockRows[] = {
     {"Eastern", "Sun 00:00-02:00", "2026-11-01 05:30", true, "2026-11-01 07:00"},
     // Western Europe goes back at 03:00 on 2026-10-25: 02:00-02:30 comes twice on the clock.
     {"W. Europe", "Sun 01:30-02:30", "2026-10-25 00:45", false, "2026-10-25 01:00"},
+    // Day 5 on the month's last day: daylight time from Sun 2024-03-31, not a week before.
+    {"W. Europe", "Sun 02:30-03:30", "2024-03-31 00:30", false, "2024-03-31 01:00"},
     // Southern hemisphere: daylight time ends Sun 2026-04-05 03:00 in Sydney.
     {"AUS Eastern", "Mon-Fri 09:00-15:00", "2026-04-03 05:00", false, "2026-04-05 23:00"},
     // Day 5 is the last: in September 2028 the fourth Sunday, the 24th.
