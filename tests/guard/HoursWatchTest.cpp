@@ -253,6 +253,7 @@ TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
     RunFor(hoursPollMs);
     EXPECT_EQ(Hours().back().event, GuardEvent::HoursRefused);
     EXPECT_EQ(Hours().back().strings[0], L"HKLM\\SOFTWARE\\Policies\\Pyxen");
+    EXPECT_EQ(Hours().back().strings[1], L"2");  // the policy's line
     FakeSetPolicy(PolicyHours::NotConfigured);
     RunFor(hoursPollMs);
     EXPECT_EQ(Running(), 0);
