@@ -157,6 +157,16 @@ void ReportRefusal(bool kept, const wchar_t* files)
     }
 }
 
+// The files of the last load, for an entry about it.
+const wchar_t* LoadedFiles()
+{
+    // Room for every watched path, widened, with the separators.
+    static wchar_t text[settingsFilesSize];
+    static_assert(settingsFilesSize == fileSlots * (watchPathSize + 2), "the files' text");
+    ListFiles(text, settingsFilesSize);
+    return text;
+}
+
 bool Held()
 {
     return firstUnreadable.found && FileIsHeld(firstUnreadable.path);
@@ -187,26 +197,22 @@ SettingsVerdict Accept(int last)
 
 SettingsVerdict Judge(int last)
 {
-    // Room for every watched path, widened, with the separators.
-    static wchar_t filesText[settingsFilesSize];
-    static_assert(settingsFilesSize == fileSlots * (watchPathSize + 2), "the files' text");
     // A file that can't be read would take its rules away, and its box would greet
     // every user: the running Pyxens are better than that, as they are for no rule.
     if (!Unacceptable(last))
         return Accept(last);
-    ListFiles(filesText, settingsFilesSize);
     // A hold ends when its program lets go, with no edit to tell of it.
     heldRetry = Held();
     if (heldRetry) {
         if (heldReported)
             return SettingsVerdict::Unchanged;
         heldReported = true;
-        const wchar_t* strings[] = {filesText};
+        const wchar_t* strings[] = {LoadedFiles()};
         ReportGuardEvent(GuardEvent::SettingsHeld, strings, 1);
         return SettingsVerdict::Refused;
     }
     heldReported = false;
-    ReportRefusal(false, filesText);
+    ReportRefusal(false, LoadedFiles());
     return SettingsVerdict::Refused;
 }
 
@@ -230,9 +236,7 @@ SettingsVerdict StartSettingsWatch(const char* path)
     if (!Unacceptable(last))
         return Accept(last);
     heldRetry = Held();
-    static wchar_t filesText[settingsFilesSize];
-    ListFiles(filesText, settingsFilesSize);
-    ReportRefusal(StoreHoldsSettings(), filesText);
+    ReportRefusal(StoreHoldsSettings(), LoadedFiles());
     return SettingsVerdict::Refused;
 }
 
