@@ -360,7 +360,9 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     ChildId old2 = FakeChildOf(2);
     FakeEndAtStart(2, true, 3);
     GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    size_t started = FakeChildren().size();
     RunLoop(swapRetryMs - 1000);
+    EXPECT_EQ(FakeChildren().size(), started + 1);  // one that ends is no quick retry
     EXPECT_EQ(FakeChildOf(2), old2);
     EXPECT_EQ(FakeRunningIn(5), 1);
     std::vector<std::wstring> applied;
