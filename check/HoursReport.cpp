@@ -24,14 +24,14 @@ std::string ClockTime(int minutes)
     return Format("%02d:%02d", minutes / 60, minutes % 60);
 }
 
-// "Mon 08:40", or "12:30" when it falls on the day of from.
+// "Mon 08:40" ("(月) 08:40"), or "12:30" when it falls on the day of from.
 std::string LocalMoment(int64_t local, int64_t from)
 {
     LocalTime time = SplitLocalTime(local);
     std::string clock = ClockTime(time.hour * 60 + time.minute);
     if (time.dayNumber == SplitLocalTime(from).dayNumber)
         return clock;
-    return std::string(DayName(time.weekday)) + " " + clock;
+    return Say(Message::MomentOtherDay, DayName(time.weekday), clock.c_str());
 }
 
 bool StartsFirst(const HoursRange& a, const HoursRange& b)

@@ -67,39 +67,40 @@ constexpr Texts texts[] = {
      "read (or the command line is wrong).\n",
      "使い方: pyxen-check [--windows] [--lang ja|en] [--codepage N] [設定ファイル]\n"
      "\n"
-     "設定ファイル（既定は %s）と、そこから読み込むプログラムリストを pyxen.exe と\n"
+     "設定ファイル (既定は %s) と、そこから読み込むプログラム リストを、pyxen.exe と\n"
      "同じ読み込み処理で読み、pyxen.exe がどう解釈するかを表示します。\n"
-     "  - ASCII 以外の文字を含むファイルの文字コード: UTF-8、UTF-8（BOM 付き）、\n"
-     "    UTF-16 LE または BE、ANSI（バイト列をそのまま使用）\n"
+     "  - ASCII 以外の文字を含むファイルの文字コード: UTF-8、UTF-8 (BOM 付き)、\n"
+     "    UTF-16 LE または BE、ANSI (バイト列をそのまま使用)\n"
      "  - 間隔と、それを指定した行\n"
-     "  - 読み込まれたルールの一覧: 番号、照合方法（0 完全一致、1 部分一致、\n"
-     "    2 不一致。それ以外はどれにも一致しません）、名前、指定したファイルと行\n"
+     "  - 読み込まれたルールの一覧: 番号、照合方法 (0 完全一致、1 部分一致、\n"
+     "    2 不一致。それ以外はどれにも一致しません)、名前、指定したファイルと行\n"
      "  - 制限する時間帯: 設定ファイルと同じフォルダーの hours.cfg、または Windows では\n"
      "    それより優先されるグループ ポリシー。どちらが使われるか、タイム ゾーン、\n"
      "    1 週間の表、現在制限中かどうかといつまでか、受け付けられない行とその理由\n"
      "  - 書いた人の意図と違う意味になっていそうな行ごとに、ファイル名と行番号付きの\n"
-     "    警告: ウィンドウのタイトルに見えるキーワード行（'INTERNET Radio'）、\n"
+     "    警告: ウィンドウのタイトルに見えるキーワード行 ('INTERNET Radio')、\n"
      "    ':' の前に空白のない 'Name:1'、0～2 以外の照合方法、空の名前、不一致の\n"
      "    ルール、100 ミリ秒未満の間隔、249 バイトで切られた行、250 件を超えた\n"
-     "    ルール、読めないプログラムリスト、前後に空白のある名前、重複したルール、\n"
-     "    無視される行、タイム ゾーンを指定していない時間帯。さらに、正しく変換されなかった文字: ANSI コードページに\n"
-     "    ない文字、不正なバイト列、ファイルの途中にある BOM、BOM のない UTF-16 と\n"
-     "    思われるファイル、ANSI コードページが UTF-8（65001）の場合に ANSI として\n"
+     "    ルール、読めないプログラム リスト、前後に空白のある名前、重複したルール、\n"
+     "    無視される行、タイム ゾーンを指定していない時間帯。\n"
+     "    さらに、正しく変換されなかった文字: ANSI コード ページにない文字、\n"
+     "    不正なバイト列、ファイルの途中にある BOM、BOM のない UTF-16 と思われる\n"
+     "    ファイル、ANSI コード ページが UTF-8 (65001) の場合に ANSI として\n"
      "    読まれたファイル中の 0x7F を超えるバイト。\n"
      "    Windows では、管理者以外の人が変更できるファイルも警告します。\n"
-     "名前は ANSI コードページから文字に戻し、二重引用符で囲んで表示します。制御文字、\n"
+     "名前は ANSI コード ページから文字に戻し、二重引用符で囲んで表示します。制御文字、\n"
      "文字にならないバイト、'\\' と '\"' は \\xNN と表示します。READ 行の相対パスは、\n"
      "pyxen.exe と同じく、設定ファイルのフォルダーではなくカレント ディレクトリを\n"
      "基準にします。\n"
      "\n"
-     "  --windows      現在開いているタイトル付きのトップレベル ウィンドウと、それぞれを\n"
-     "                 閉じるよう求めるルール、不一致のルールが閉じないウィンドウと\n"
+     "  --windows      現在開いているタイトル付きのトップレベル ウィンドウと、それぞれに\n"
+     "                 閉じるよう要求するルール、不一致のルールが要求しないウィンドウと\n"
      "                 その理由も一覧にします。確認だけで、何も送りません。\n"
      "                 Windows 専用です。\n"
-     "  --lang ja|en   表示する言語（既定はユーザーの言語。日本語以外なら英語）\n"
-     "  --codepage N   対象とする Windows の ANSI コードページ。名前はこのコードページ\n"
-     "                 から文字に戻し、UTF-8 や UTF-16 で保存されたファイルはこの\n"
-     "                 コードページに変換して読みます（既定は 932、シフト JIS）。\n"
+     "  --lang ja|en   表示する言語 (既定はユーザーの言語。日本語以外なら英語)\n"
+     "  --codepage N   対象とする Windows の ANSI コード ページ。名前はこのコード\n"
+     "                 ページから文字に戻し、UTF-8 や UTF-16 で保存されたファイルは\n"
+     "                 このコード ページに変換して読みます (既定は 932、Shift JIS)。\n"
      "                 Linux 専用です。Windows ではシステムの設定を使います。\n"
      "  --help         このヘルプを表示します\n"
      "\n"
@@ -107,55 +108,55 @@ constexpr Texts texts[] = {
      "した場合は UTF-8 で出力します。ダブルクリックで起動して専用のコンソールで\n"
      "動いているときは、終わる前に Enter キーを待ちます。\n"
      "\n"
-     "終了コード: 0 警告なし、1 警告あり、2 設定ファイルを読めない（またはコマンド\n"
-     "ラインの誤り）\n"},
+     "終了コード: 0 警告なし、1 警告あり、2 設定ファイルを読めない (またはコマンド\n"
+     "ラインの誤り)\n"},
     {Message::UnexpectedArgument,
      "pyxen-check: unexpected argument '%s' (see pyxen-check --help)\n",
-     "pyxen-check: 引数 '%s' は使えません（pyxen-check --help を参照してください）\n"},
+     "pyxen-check: 引数 '%s' は使えません (pyxen-check --help を参照してください)\n"},
     {Message::NeedsValue, "pyxen-check: %s needs a value (see pyxen-check --help)\n",
-     "pyxen-check: %s には値が必要です（pyxen-check --help を参照してください）\n"},
+     "pyxen-check: %s には値が必要です (pyxen-check --help を参照してください)\n"},
     {Message::LanguageUnknown, "pyxen-check: --lang takes ja or en, not '%s'\n",
-     "pyxen-check: --lang には ja か en を指定してください（'%s' は使えません）\n"},
+     "pyxen-check: --lang には ja か en を指定してください ('%s' は使えません)\n"},
     {Message::CodePageUnknown, "pyxen-check: code page '%s' is not known here\n",
-     "pyxen-check: コードページ '%s' はこの環境では使えません\n"},
+     "pyxen-check: コード ページ '%s' はこの環境では使えません\n"},
     {Message::CodePageWindows,
      "pyxen-check: --codepage is for the Linux build; Windows reads with its own ANSI code "
      "page (%d)\n",
-     "pyxen-check: --codepage は Linux 版専用です。Windows ではシステムの ANSI コードページ"
-     "（%d）で読みます\n"},
+     "pyxen-check: --codepage は Linux 版専用です。Windows ではシステムの ANSI コード ページ"
+     " (%d) で読みます\n"},
     {Message::WindowsOnly, "pyxen-check: --windows lists Windows desktops only\n",
      "pyxen-check: --windows は Windows でのみ使えます\n"},
     {Message::SettingsUnreadable, "pyxen-check: can't read the settings file %s\n",
      "pyxen-check: 設定ファイル %s を読めません\n"},
     {Message::SettingsHeading, "settings %s\n", "設定ファイル %s\n"},
     {Message::EncodingHeading, "encoding %s: %s\n", "文字コード %s: %s\n"},
-    {Message::EncodingAnsi, "ANSI (code page %d)", "ANSI（コードページ %d）"},
+    {Message::EncodingAnsi, "ANSI (code page %d)", "ANSI (コード ページ %d)"},
     {Message::EncodingUtf8, "UTF-8", "UTF-8"},
-    {Message::EncodingUtf8Marked, "UTF-8 with a mark", "UTF-8（BOM 付き）"},
+    {Message::EncodingUtf8Marked, "UTF-8 with a mark", "UTF-8 (BOM 付き)"},
     {Message::EncodingUtf16Le, "UTF-16 LE", "UTF-16 LE"},
     {Message::EncodingUtf16Be, "UTF-16 BE", "UTF-16 BE"},
-    {Message::IntervalFrom, "interval %d ms, from %s:%d\n", "間隔 %d ミリ秒（%s:%d で指定）\n"},
+    {Message::IntervalFrom, "interval %d ms, from %s:%d\n", "間隔 %d ミリ秒 (%s:%d で指定)\n"},
     {Message::IntervalDefault, "interval %d ms, default 5000\n",
-     "間隔 %d ミリ秒（既定値 5000）\n"},
+     "間隔 %d ミリ秒 (既定値 5000)\n"},
     {Message::RulesHeading, "rules %d\n", "ルール %d 件\n"},
     {Message::MethodExact, "0 Exact", "0 完全一致"},
     {Message::MethodContains, "1 Contains", "1 部分一致"},
     {Message::MethodDiffers, "2 Differs", "2 不一致"},
-    {Message::MethodNever, "%d never matches", "%d 無効（一致しない）"},
+    {Message::MethodNever, "%d never matches", "%d 無効 (一致しない)"},
     {Message::WarningsHeading, "warnings %d\n", "警告 %d 件\n"},
     {Message::WindowsHeading,
      "windows %d titled, %d would be asked to close (dry run: nothing was sent)\n",
-     "ウィンドウ: タイトルのあるもの %d 個、うち閉じるよう求めるもの %d 個（確認のみで、何も"
-     "送っていません）\n"},
+     "ウィンドウ: タイトルのあるもの %d 個、うち閉じるよう要求するもの %d 個 (確認のみで、"
+     "何も送っていません)\n"},
     {Message::WindowNoRule, "no rule", "該当ルールなし"},
     {Message::WindowOneRule, "rule%s", "ルール%s"},
     {Message::WindowRules, "rules%s", "ルール%s"},
     {Message::WindowExempt, "      exempt (%s): Pyxen never asks it to close\n",
-     "      対象外（%s）: Pyxen が閉じるよう求めることはありません\n"},
+     "      対象外 (%s): Pyxen が閉じるよう要求することはありません\n"},
     {Message::ExemptPyxenWindow, "Pyxen's own window", "Pyxen 自身のウィンドウ"},
     {Message::ExemptOwnWindow, "this program's own window", "このプログラム自身のウィンドウ"},
     {Message::ExemptShellWindow, "the desktop", "デスクトップ"},
-    {Message::ExemptInputMethod, "input-method window", "日本語入力（IME）のウィンドウ"},
+    {Message::ExemptInputMethod, "input-method window", "入力方式 (IME) のウィンドウ"},
     {Message::WindowElevated,
      "      runs as administrator: Pyxen can't close it unless it runs elevated too\n",
      "      管理者として実行中: Pyxen も管理者として実行しない限り閉じられません\n"},
@@ -165,27 +166,27 @@ constexpr Texts texts[] = {
      "ありません\n"},
     {Message::UnswitchableInvisible, "invisible", "非表示"},
     {Message::UnswitchableCloaked, "hidden by the shell (cloaked)",
-     "シェルが隠しているウィンドウ（クローク）"},
+     "シェルが非表示 (クローク) にしているウィンドウ"},
     {Message::UnswitchableToolWindow, "a tool window", "ツール ウィンドウ"},
     {Message::UnswitchableOwned, "owned by another window (a dialog, say)",
-     "他のウィンドウに属するウィンドウ（ダイアログなど）"},
+     "ほかのウィンドウに属するウィンドウ (ダイアログなど)"},
     {Message::NoRule, "no rule: pyxen.exe ends at once, without a word",
      "ルールがありません。pyxen.exe は何も表示せずにすぐ終了します"},
     {Message::ListUnreadable,
      "program list \"%s\" can't be read: pyxen.exe shows an error box, then goes on without it",
-     "プログラムリスト \"%s\" を読めません。pyxen.exe はエラーを表示し、このリストなしで"
-     "動き続けます"},
+     "プログラム リスト \"%s\" を読み込めません。pyxen.exe はエラー ボックスを表示し、"
+     "このリストを除いたルールで動作を続けます"},
     {Message::LineCut,
      "line longer than 249 bytes: it is cut there, and the rest is read as a line of its own",
      "行が 249 バイトを超えています。249 バイトで切られ、残りは別の行として読まれます"},
     {Message::RuleDropped,
      "rule dropped: the table is full with %d rules (pyxen.exe says so once, in an error box)",
-     "ルールが登録されませんでした。登録できるのは %d 件までです（pyxen.exe はエラーを一度"
-     "だけ表示します）"},
+     "ルールが登録されませんでした。登録できるのは %d 件までです (pyxen.exe はエラー "
+     "ボックスを 1 回だけ表示します)"},
     {Message::KeywordTaken, "%s begins with %s, so it %s instead of adding a rule",
      "%s は %s で始まるため、ルールとしては登録されず、%s"},
     {Message::KeywordReads, "reads the program list \"%s\"",
-     "プログラムリスト \"%s\" を読み込みます"},
+     "プログラム リスト \"%s\" を読み込みます"},
     {Message::KeywordSetsInterval, "sets the interval to %d", "間隔を %d に設定します"},
     {Message::KeywordSetsMethod, "sets the default method to %d",
      "既定の照合方法を %d に設定します"},
@@ -199,7 +200,7 @@ constexpr Texts texts[] = {
      "%s has no blank before ':', so the character there is taken as the separator: the "
      "name is \"%s\" (write '%s' to keep it)",
      "%s は ':' の前に空白がないため、その位置の文字が区切りとみなされ、名前は \"%s\" に"
-     "なります（その文字を残すには '%s' と書いてください）"},
+     "なります (その文字を残すには '%s' と書いてください)"},
     {Message::MethodNotDigit, "%s: the method after ':' is not a digit; read as method 0",
      "%s: ':' の後ろの照合方法が数字ではありません。照合方法 0 として読まれます"},
     {Message::RuleNeverMatches,
@@ -209,7 +210,7 @@ constexpr Texts texts[] = {
     {Message::EmptyExact,
      "rule %d has an empty name and method 0 (Exact): it never matches, since a window "
      "without a title is never asked to close",
-     "ルール %d は名前が空で、照合方法が 0（完全一致）です。タイトルのないウィンドウは閉じる"
+     "ルール %d は名前が空で、照合方法が 0 (完全一致) です。タイトルのないウィンドウは閉じる"
      "対象にならないため、一致することはありません"},
     {Message::EmptyMatchesAll,
      "rule %d has an empty name and method %d: it matches every titled window",
@@ -218,8 +219,8 @@ constexpr Texts texts[] = {
     {Message::DiffersEverything,
      "rule %d \"%s\": method 2 (Differs) asks every window a user can switch to, if not "
      "titled exactly so, to close, File Explorer's windows among them",
-     "ルール %d \"%s\": 照合方法 2（不一致）は、ユーザーが切り替えて使うウィンドウのうち、"
-     "タイトルがこれと完全には同じでないものすべてに閉じるよう求めます。エクスプローラーの"
+     "ルール %d \"%s\": 照合方法 2 (不一致) は、ユーザーが切り替えて使うウィンドウのうち、"
+     "タイトルがこれと完全には一致しないものすべてに、閉じるよう要求します。エクスプローラーの"
      "ウィンドウも含まれます"},
     {Message::NameBlank,
      "rule %d \"%s\": the name begins or ends with a blank or tab, which the window title "
@@ -227,7 +228,7 @@ constexpr Texts texts[] = {
      "ルール %d \"%s\": 名前の先頭か末尾に空白またはタブがあります。ウィンドウのタイトルにも"
      "同じ空白がなければ一致しません"},
     {Message::RuleRepeats, "rule %d \"%s\" repeats rule %d (%s:%d)",
-     "ルール %d \"%s\" はルール %d（%s:%d）と重複しています"},
+     "ルール %d \"%s\" はルール %d (%s:%d) と重複しています"},
     {Message::IntervalZero,
      "interval 0 ms: Windows runs the timer every 10 ms instead, and the sweeps keep the "
      "desktop busy",
@@ -244,25 +245,25 @@ constexpr Texts texts[] = {
      "間隔 %d ミリ秒は 100 ミリ秒未満です。その頻度ですべてのウィンドウのタイトルを読むため、"
      "デスクトップの負荷が高くなります"},
     {Message::ReadAlone, "'READ' names no program list: the line is ignored",
-     "'READ' の後ろにプログラムリストの名前がありません。この行は無視されます"},
+     "'READ' の後ろにプログラム リストの名前がありません。この行は無視されます"},
     {Message::SuffixAlone, "%s has a method suffix but no name: the line is ignored",
      "%s は照合方法の指定だけで名前がありません。この行は無視されます"},
     {Message::CharacterLost,
      "%s: code page %d has no \"%s\" (U+%04X); it is converted as Windows converts a title "
      "holding it, so the line can only match titles that lost it the same way",
-     "%s: コードページ %d には \"%s\"（U+%04X）がありません。タイトル中の同じ文字と同じように"
+     "%s: コード ページ %d には \"%s\" (U+%04X) がありません。タイトル中の同じ文字と同じように"
      "変換されるため、この行はその文字が同じように失われたタイトルにしか一致しません"},
     {Message::LooksLikeUtf16,
      "the file looks like UTF-16 without a byte order mark (NUL bytes between letters): it "
      "is read as ANSI bytes, which make no sense to pyxen.exe; save it again as UTF-8, or "
      "as UTF-16 with a mark",
-     "BOM のない UTF-16 のファイルと思われます（文字の間に NUL バイトがあります）。ANSI の"
+     "BOM のない UTF-16 のファイルと思われます (文字の間に NUL バイトがあります)。ANSI の"
      "バイト列として読まれるため、pyxen.exe には意味のある内容になりません。UTF-8 か、"
      "BOM 付きの UTF-16 で保存し直してください"},
     {Message::MarkInside,
      "%s holds a byte order mark (U+FEFF) away from the file's start, where it is not "
      "skipped: a keyword or name on this line is probably not read as meant",
-     "%s には、ファイルの先頭以外の位置に BOM（U+FEFF）があります。先頭以外の BOM は読み"
+     "%s には、ファイルの先頭以外の位置に BOM (U+FEFF) があります。先頭以外の BOM は読み"
      "飛ばされないため、この行のキーワードや名前は意図どおりに読まれていない可能性があります"},
     {Message::TextInvalid,
      "%s: %d byte sequence(s) not valid in %s; the line probably does not read as written",
@@ -271,46 +272,47 @@ constexpr Texts texts[] = {
     {Message::AnsiOnUtf8CodePage,
      "%s: the ANSI code page is UTF-8 (65001), and this file is read as ANSI bytes that are "
      "not valid UTF-8, so no window title can match them; save the file as UTF-8",
-     "%s: ANSI コードページが UTF-8（65001）なのに、このファイルは UTF-8 として正しくない "
+     "%s: ANSI コード ページが UTF-8 (65001) なのに、このファイルは UTF-8 として正しくない "
      "ANSI のバイト列として読まれるため、どのウィンドウのタイトルにも一致しません。ファイルを "
      "UTF-8 で保存し直してください"},
-    {Message::PressEnter, "Press Enter to close this window.", "Enter キーを押すと閉じます。"},
+    {Message::PressEnter, "Press Enter to close this window.", "Enter キーを押すと、このウィンドウを閉じます。"},
     {Message::ChangeableBy,
      "%s may change this file: under the Pyxen Guard service, whoever can write it can switch "
      "rules off; let only administrators write it",
-     "%s がこのファイルを変更できます。Pyxen Guard サービスのもとでは、書き込める人がルールを"
-     "無効にできます。書き込みは管理者だけに許可してください"},
-    {Message::ChangeableByYou, "you (not an administrator)", "あなた（管理者ではありません）"},
+     "%s がこのファイルを変更できます。ガード サービス (Pyxen Guard) を使う PC では、このファイルに"
+     "書き込めるユーザーがルールを無効にできます。書き込みは管理者だけに許可してください"},
+    {Message::ChangeableByYou, "you (not an administrator)", "現在のユーザー (管理者ではありません)"},
     {Message::HoursNone, "hours none (no %s): enforcing at all hours\n",
-     "時間帯 なし（%s がありません）: 常に制限します\n"},
+     "時間帯 なし (%s がありません): 常に制限します\n"},
     {Message::HoursFile, "hours %s\n", "時間帯 %s\n"},
-    {Message::HoursPolicy, "hours Group Policy, %s\n", "時間帯 グループ ポリシー（%s）\n"},
+    {Message::HoursPolicy, "hours Group Policy, %s\n", "時間帯 グループ ポリシー (%s)\n"},
     {Message::HoursPolicyDisabled,
      "hours Group Policy, %s: disabled, so enforcing at all hours, whatever hours.cfg says\n",
-     "時間帯 グループ ポリシー（%s）で無効: hours.cfg の内容にかかわらず、常に制限します\n"},
+     "時間帯 グループ ポリシー (%s) で無効: hours.cfg の内容にかかわらず、常に制限します\n"},
     {Message::HoursFileReplaced, "  %s is not used: the policy replaces it\n",
-     "  %s は使われません（ポリシーが優先されます）\n"},
+     "  %s は使われません (ポリシーが優先されます)\n"},
     {Message::HoursRefused,
      "  refused whole (see the warnings): Pyxen Guard keeps the hours it has in force, or "
      "enforces at all hours if it starts with none\n",
-     "  全体が受け付けられません（警告を参照）。Pyxen Guard は適用中の時間帯を使い続け、"
-     "適用中の時間帯がないまま起動した場合は常に制限します\n"},
+     "  全体が受け付けられません (警告を参照)。ガード サービスは適用中の時間帯を使い続け、"
+     "適用中の時間帯がないまま開始した場合は常に制限します\n"},
     {Message::HoursNoRange, "  no range: enforcing at all hours\n",
      "  時間帯の指定がありません: 常に制限します\n"},
     {Message::ZoneHeading, "zone %s\n", "タイム ゾーン %s\n"},
-    {Message::ZoneSystemHeading, "zone this PC's own, %s\n", "タイム ゾーン この PC の設定（%s）\n"},
+    {Message::ZoneSystemHeading, "zone this PC's own, %s\n", "タイム ゾーン この PC の設定 (%s)\n"},
     {Message::ZoneOwnHeading, "zone the PC's own\n", "タイム ゾーン PC の設定\n"},
     {Message::ZoneMissingHeading, "zone %s, which this PC does not have\n",
-     "タイム ゾーン %s（この PC にはありません）\n"},
+     "タイム ゾーン %s (この PC にはありません)\n"},
     {Message::DayFree, "-", "なし"},
-    {Message::NowUntil, "now: enforcing until %s\n", "現在: 制限中（%s まで）\n"},
-    {Message::NowFrom, "now: not enforcing, from %s\n", "現在: 制限していません（%s から制限）\n"},
-    {Message::NowAlways, "now: enforcing, at all hours\n", "現在: 制限中（常に制限します）\n"},
-    {Message::NowNever, "now: not enforcing\n", "現在: 制限していません\n"},
+    {Message::NowUntil, "now: enforcing until %s\n", "現在: 制限中、%s まで\n"},
+    {Message::NowFrom, "now: not enforcing, from %s\n", "現在: 制限なし、%s から制限\n"},
+    {Message::NowAlways, "now: enforcing, at all hours\n", "現在: 制限中 (常に制限)\n"},
+    {Message::NowNever, "now: not enforcing\n", "現在: 制限なし\n"},
     {Message::NowNotHere, "now: told on Windows only, which holds the time zones' rules\n",
-     "現在: Windows でのみ表示します（タイム ゾーンの規則は Windows にあります）\n"},
+     "現在: Windows でのみ表示します (タイム ゾーンの規則は Windows にあります)\n"},
     {Message::NowZoneMissing, "now: unknown, without the zone's rules\n",
      "現在: タイム ゾーンの規則がないため不明です\n"},
+    {Message::MomentOtherDay, "%s %s", "(%s) %s"},
     {Message::HoursLineRefused, "the hours are refused whole: %s",
      "時間帯の設定全体が受け付けられません: %s"},
     {Message::ZoneNotSet,
@@ -318,26 +320,26 @@ constexpr Texts texts[] = {
      "hours (at its start, or when they were edited), which a standard user may have set; "
      "name one, such as Tokyo Standard Time (ZONE= in hours.cfg, the time zone box in the "
      "policy)",
-     "タイム ゾーンが指定されていません。Pyxen Guard は、時間帯を適用したとき（起動時か時間帯の"
-     "変更時）の PC のタイム ゾーンを使い続けますが、それは標準ユーザーが変更したものかも"
-     "しれません。Tokyo Standard Time のように指定してください（hours.cfg では ZONE=、"
-     "ポリシーでは［タイム ゾーン］欄）"},
+     "タイム ゾーンが指定されていません。ガード サービスは、時間帯を適用したとき (ガード サービスの"
+     "開始時か時間帯の変更時) の PC のタイム ゾーンを使い続けますが、それは標準ユーザーが変更した"
+     "ものかもしれません。Tokyo Standard Time のように指定してください (hours.cfg では ZONE=、"
+     "ポリシーでは［タイム ゾーン］)"},
     {Message::ZoneMissing,
      "the time zone \"%s\" is not on this PC (no such key under HKLM\\SOFTWARE\\Microsoft\\"
      "Windows NT\\CurrentVersion\\Time Zones): check its spelling",
-     "タイム ゾーン \"%s\" はこの PC にありません（HKLM\\SOFTWARE\\Microsoft\\Windows NT\\"
-     "CurrentVersion\\Time Zones にそのキーがありません）。綴りを確認してください"},
+     "タイム ゾーン \"%s\" はこの PC にありません (HKLM\\SOFTWARE\\Microsoft\\Windows NT\\"
+     "CurrentVersion\\Time Zones にそのキーがありません)。つづりを確認してください"},
     {Message::FaultLineTooLong, "the line is longer than 249 bytes",
      "行が 249 バイトを超えています"},
     {Message::FaultTextUnreadable, "the line holds bytes the ANSI code page can't convert",
-     "ANSI コードページで変換できないバイトがあります"},
+     "ANSI コード ページで変換できないバイトがあります"},
     {Message::FaultNoDays, "a time range with no day before it",
      "時刻の範囲の前に曜日がありません"},
     {Message::FaultUnknownDay,
      "not a day: days are Mon to Sun or 月 to 日, alone, as a span (Mon-Fri) or as a list "
      "(Mon,Wed)",
-     "曜日として読めません。曜日は 月～日 または Mon～Sun で、1 日だけ、範囲（月-金）、"
-     "列挙（月,水）のいずれかで指定します"},
+     "曜日として読めません。曜日は 月～日 または Mon～Sun で、1 日だけ、範囲 (月-金)、"
+     "列挙 (月,水) のいずれかで指定します"},
     {Message::FaultNoRange, "days without a time range after them",
      "曜日の後ろに時刻の範囲がありません"},
     {Message::FaultBadRange,

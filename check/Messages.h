@@ -92,6 +92,7 @@ enum class Message {
     NowNever,
     NowNotHere,
     NowZoneMissing,
+    MomentOtherDay,
     HoursLineRefused,
     ZoneNotSet,
     ZoneMissing,
