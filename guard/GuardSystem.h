@@ -110,9 +110,9 @@ enum class GuardEvent {
     SettingsRefused,   // the files: edited settings with no rule
     SessionLimit,      // session, user, the limit
     SwapFailed,        // session, user, exit status, seconds until it is tried again
-    HoursBegan,        // the hours' source, the local time they end (as moment pieces)
-    HoursEnded,        // the hours' source, the local time they begin again (moment pieces)
-    HoursApplied,      // source, number of ranges, time zone's name, whose zone it is
+    HoursBegan,        // the hours' source, the local time they end
+    HoursEnded,        // the hours' source, the local time they begin again
+    HoursApplied,      // source, number of ranges, time zone
     HoursRefused,      // source, line, why
     HoursFailClosed,   // source, line, why: refused with no hours in force
     HoursZoneChanged,  // source, the system's zone before, after, the zone the hours keep
@@ -121,17 +121,7 @@ enum class GuardEvent {
     StoreFailed,       // the guard's folder, which could not be made or written
     SettingsUnreadable,  // the file not read, the files: edited settings refused
     SettingsKeptNoRule,  // the files, the guard's folder: no rule, enforced as last accepted
-    HoursBeganNoEnd,     // the hours' source: they began and have no end (event 30 too)
-    HoursEndedNoEnd,     // the hours' source: they ended and nothing begins them (event 31)
 };
-
-// Parameter messages of the guard's message table. Event Viewer shows an entry's string
-// "%%N" as message N in the reader's language, so what an entry's strings say in words
-// is said in both languages, not in the one the guard would pick.
-const int mondayParameter = 2001;      // 2001 Monday .. 2007 Sunday
-const int zoneNamedParameter = 2011;   // the zone the hours name
-const int zoneSystemParameter = 2012;  // the PC's own zone, for hours that name none
-const int zoneNoNameParameter = 2013;  // a zone the system gives no name for
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.
 void ReportStopping();

@@ -81,20 +81,13 @@ void ReportHours(GuardEvent event, const wchar_t* second, const wchar_t* third,
     ReportGuardEvent(event, strings, third ? 3 : 2);
 }
 
-// An entry's string that Event Viewer shows as the parameter message in the reader's
-// language.
-void ParameterText(int parameter, wchar_t* text, int size)
-{
-    swprintf(text, static_cast<size_t>(size), L"%%%%%d", parameter);
-}
-
 // A zone's key name for an entry; the system may give none.
 void ZoneText(const char* name, wchar_t* text)
 {
     if (name[0])
         AnsiToWide(name, text, zoneNameSize);
     else
-        ParameterText(zoneNoNameParameter, text, zoneNameSize);
+        wcscpy(text, L"名前なし (no name)");
 }
 
 bool NamesNoZone(const InForce& hours)
@@ -181,35 +174,33 @@ void TakeHours(bool starting, bool retry = false)
     if (!changed || (starting && source == HoursSource::None))
         return;
     wchar_t ranges[decimalSize];
-    wchar_t zone[zoneNameSize];
-    wchar_t whose[decimalSize];
+    wchar_t kept[zoneNameSize];
+    wchar_t zone[zoneNameSize + 32];
     WriteDecimal(static_cast<unsigned long long>(inForce.schedule.count), ranges);
-    ZoneText(inForce.zoneName, zone);
-    ParameterText(inForce.schedule.zone[0] ? zoneNamedParameter : zoneSystemParameter, whose,
-                  decimalSize);
-    const wchar_t* strings[] = {SourceText(source), ranges, zone, whose};
-    ReportGuardEvent(GuardEvent::HoursApplied, strings, 4);
+    AnsiToWide(inForce.zoneName, kept, zoneNameSize);
+    if (inForce.schedule.zone[0])
+        wcscpy(zone, kept);
+    else if (inForce.zoneName[0])
+        swprintf(zone, zoneNameSize + 32, L"%ls (システムの設定 / the system's)", kept);
+    else
+        wcscpy(zone, L"システムの設定 (the system's)");
+    ReportHours(GuardEvent::HoursApplied, ranges, zone, source);
 }
 
-// The local time in the hours' zone as an entry's strings: year, month, day, the
-// weekday, the clock. Each language puts them in its own order (2026/12/07 (月) 08:40,
-// Mon 2026-12-07 08:40) and names the day itself.
-struct MomentText {
-    wchar_t year[8];
-    wchar_t month[4];
-    wchar_t day[4];
-    wchar_t weekday[decimalSize];
-    wchar_t clock[8];
-};
-
-void LocalText(int64_t utc, MomentText& text)
+// The local time in the hours' zone, for an entry: "Mon 2026-12-07 08:40".
+void LocalText(int64_t utc, wchar_t* text, int size)
 {
+    if (utc == noChange) {
+        swprintf(text, static_cast<size_t>(size), L"終わりなし (no end)");
+        return;
+    }
     LocalTime local = SplitLocalTime(LocalFromUtc(inForce.zone, utc));
-    swprintf(text.year, 8, L"%04d", local.year);
-    swprintf(text.month, 4, L"%02d", local.month);
-    swprintf(text.day, 4, L"%02d", local.day);
-    ParameterText(mondayParameter + local.weekday, text.weekday, decimalSize);
-    swprintf(text.clock, 8, L"%02d:%02d", local.hour, local.minute);
+    const char* name = WeekdayName(local.weekday);
+    wchar_t day[4] = {};
+    for (int i = 0; i < 3 && name[i]; ++i)
+        day[i] = static_cast<wchar_t>(name[i]);
+    swprintf(text, static_cast<size_t>(size), L"%ls %04d-%02d-%02d %02d:%02d", day, local.year,
+             local.month, local.day, local.hour, local.minute);
 }
 
 // Where the hours are now: at a beginning or an end, enforcement follows with one entry.
@@ -227,19 +218,10 @@ void Follow()
     reported = now;
     // Enforcing always from the start is how the guard has always begun: no entry.
     if (!first || inForce.schedule.count > 0) {
-        const wchar_t* source = SourceText(inForce.source);
-        if (state.nextChange == noChange) {
-            ReportGuardEvent(state.enforcing ? GuardEvent::HoursBeganNoEnd
-                                             : GuardEvent::HoursEndedNoEnd,
-                             &source, 1);
-        } else {
-            MomentText when;
-            LocalText(state.nextChange, when);
-            const wchar_t* strings[] = {source, when.year, when.month, when.day, when.weekday,
-                                        when.clock};
-            ReportGuardEvent(state.enforcing ? GuardEvent::HoursBegan : GuardEvent::HoursEnded,
-                             strings, 6);
-        }
+        wchar_t when[48];
+        LocalText(state.nextChange, when, 48);
+        ReportHours(state.enforcing ? GuardEvent::HoursBegan : GuardEvent::HoursEnded, when,
+                    nullptr, inForce.source);
     }
     GuardSetEnforcing(state.enforcing);
 }

@@ -38,15 +38,7 @@ const EventEntry entries[] = {
     {MSG_STORE_FAILED, EVENTLOG_ERROR_TYPE, -1},
     {MSG_SETTINGS_UNREADABLE, EVENTLOG_WARNING_TYPE, -1},
     {MSG_SETTINGS_KEPT_NO_RULE, EVENTLOG_WARNING_TYPE, -1},
-    {MSG_HOURS_BEGAN_NO_END, EVENTLOG_INFORMATION_TYPE, -1},
-    {MSG_HOURS_ENDED_NO_END, EVENTLOG_INFORMATION_TYPE, -1},
 };
-
-static_assert(PARAM_MONDAY == mondayParameter && PARAM_SUNDAY == mondayParameter + 6 &&
-                  PARAM_ZONE_NAMED == zoneNamedParameter &&
-                  PARAM_ZONE_SYSTEM == zoneSystemParameter &&
-                  PARAM_ZONE_NO_NAME == zoneNoNameParameter,
-              "the parameter messages where the guard's strings name them");
 
 // Opened at the first entry and kept for the life of the service; Windows closes it
 // with the process. The loop and the settings watch report from their own threads.

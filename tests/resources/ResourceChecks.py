@@ -315,12 +315,10 @@ def CheckMessageTable(image, pe, messageFile):
                              for l in (0x409, LANGUAGE_JAPANESE))
     except (struct.error, UnicodeDecodeError) as error:
         return [f"message table unreadable: {error}"]
-    severities = {"Success": 0, "Informational": 1, "Warning": 2, "Error": 3}
-    facilities = {"": 0, "Events": 0, "Variant": 1}
+    severities = {"Informational": 1, "Warning": 2, "Error": 3}
     problems = []
-    for number, severity, facility in re.findall(
-            r"^MessageId=(\w+)\nSeverity=(\w+)\n(?:Facility=(\w+)\n)?", messageFile, re.M):
-        messageId = severities[severity] << 30 | facilities[facility] << 16 | int(number, 0)
+    for number, severity in re.findall(r"^MessageId=(\w+)\nSeverity=(\w+)", messageFile, re.M):
+        messageId = severities[severity] << 30 | int(number, 0)
         if messageId not in english or messageId not in japanese:
             problems.append(f"message {messageId:#x} missing in a language")
         elif (sorted(re.findall("%[1-9]", english[messageId])) !=
