@@ -23,7 +23,7 @@ std::string systemZone;
 PolicyHours policyKind;
 std::vector<std::string> policyLines;
 std::string policyZone;
-std::vector<SessionId> sessions;
+std::vector<SessionFact> sessions;
 bool listFails;
 SessionId consoleSession = noSession;
 std::map<SessionId, FakeSession> sessionInfo;
@@ -93,7 +93,14 @@ void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines,
     policyZone = zone;
 }
 
-void FakeSetSessions(const std::vector<SessionId>& list) { sessions = list; }
+void FakeSetSessions(const std::vector<SessionId>& list)
+{
+    sessions.clear();
+    for (SessionId session : list)
+        sessions.push_back(SessionFact{session, SessionState::Active, true});
+}
+
+void FakeSetSessionFacts(const std::vector<SessionFact>& list) { sessions = list; }
 void FakeSetConsoleSession(SessionId session) { consoleSession = session; }
 void FakeSetUserName(SessionId session, const std::wstring& name) { sessionInfo[session].user = name; }
 void FakeFailStarts(SessionId session, unsigned long error) { sessionInfo[session].startError = error; }
@@ -219,28 +226,18 @@ bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize)
 
 void FakeFailSessionList(bool fails) { listFails = fails; }
 
-int ListUserSessions(SessionId* list, int capacity)
+int ListSessions(SessionFact* list, int capacity)
 {
     if (listFails)
         return -1;
     int count = 0;
-    for (SessionId session : sessions)
+    for (const SessionFact& session : sessions)
         if (count < capacity)
             list[count++] = session;
     return count;
 }
 
 SessionId ActiveConsoleSession() { return consoleSession; }
-
-bool SessionHasUser(SessionId session)
-{
-    if (listFails)
-        return true;
-    for (SessionId listed : sessions)
-        if (listed == session)
-            return true;
-    return sessions.empty() && session == consoleSession;
-}
 
 void SessionUserName(SessionId session, wchar_t* name, int size)
 {

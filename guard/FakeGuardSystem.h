@@ -46,9 +46,11 @@ void FakeSetSystemZone(const std::string& name);
 void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines = {},
                    const std::string& zone = "");
 
-// The sessions ListUserSessions gives (those with a user), and the console session,
-// which has a user only while the list is empty, as on a system that keeps no sessions.
+// The sessions Windows lists: FakeSetSessions lists each as active with a user, and
+// FakeSetSessionFacts as given. The console session is the one ActiveConsoleSession
+// names.
 void FakeSetSessions(const std::vector<SessionId>& sessions);
+void FakeSetSessionFacts(const std::vector<SessionFact>& sessions);
 void FakeSetConsoleSession(SessionId session);
 
 // From now on the session list can't be had (true), as when the enumeration fails.

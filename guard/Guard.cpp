@@ -3,6 +3,7 @@
 #include "config/Decimal.h"
 
 #include "guard/RestartThrottle.h"
+#include "guard/UserSessions.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ struct Guarded {
 };
 
 Guarded guarded[guardMaxSessions];
+static_assert(sessionListCapacity > guardMaxSessions, "a session beyond the limit is listed");
 
 bool enforcing = true;
 
@@ -153,23 +155,6 @@ bool Start(Guarded& slot)
         Report(GuardEvent::PyxenStartFailed, slot.session, code);
     }
     return false;
-}
-
-// Room for more sessions than are guarded, so that one beyond the limit is seen (and
-// reported), not cut off the list.
-const int listCapacity = 2 * guardMaxSessions;
-
-// The sessions with a user, into sessions (listCapacity of them); with none listed,
-// the console if it has one.
-int UserSessions(SessionId* sessions)
-{
-    int count = ListUserSessions(sessions, listCapacity);
-    if (count < 0)
-        return count;
-    SessionId console = ActiveConsoleSession();
-    if (count == 0 && console != noSession && SessionHasUser(console))
-        sessions[count++] = console;
-    return count;
 }
 
 // The slot's Pyxen has ended and been let go.
@@ -319,13 +304,13 @@ void GuardLogoff(SessionId session)
 
 void GuardReconcile()
 {
-    static SessionId sessions[listCapacity];
-    int count = UserSessions(sessions);
+    static SessionId sessions[sessionListCapacity];
+    bool whole = false;
+    int count = UserSessions(sessions, whole);
     // A list that could not be had says nothing: every session stays as it is.
     if (count < 0)
         return;
-    // A full list may have been cut short: only a session it holds is known to be there.
-    bool whole = count < listCapacity;
+    // A list cut short: only a session it holds is known to be there.
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free || !whole)
             continue;

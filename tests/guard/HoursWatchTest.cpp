@@ -2,7 +2,8 @@
 // stamps and wall clock, which starts on Monday 2026-12-07 00:00 UTC in the zone UTC.
 #include "LoadCase.h"
 
-#include "guard/FakeGuardSystem.h"
+#include "ServiceDriver.h"
+
 #include "guard/Guard.h"
 #include "guard/HoursWatch.h"
 
@@ -29,34 +30,33 @@ protected:
     void Start(const std::string& hours)
     {
         Write(hours);
-        StartHoursWatch("hours.cfg");
-        GuardStart(HoursEnforcing());
-        RunFor(0);
+        BeginService("hours.cfg");
+        begun = true;
     }
 
     void Write(const std::string& text)
     {
         std::ofstream("hours.cfg", std::ios::binary) << text;
         FakeSetStamp("hours.cfg", FileStamp{++saves, text.size(), true});
-        HoursFolderChanged();
+        if (begun)
+            FolderChanged();
     }
 
-    // The service loop for ms: every wake looks at the hours, then at the children.
-    void RunFor(GuardTime ms)
+    static void ClockChanged()
     {
-        GuardTime end = GuardNow() + ms;
-        for (;;) {
-            CheckHours();
-            GuardPoll();
-            GuardTime next = NextHoursCheck();
-            if (GuardTime wake = GuardNextWake(); wake && wake < next)
-                next = wake;
-            if (next > end)
-                break;
-            FakeAdvance(std::max(next, GuardNow()) - GuardNow());
-        }
-        FakeAdvance(end - GuardNow());
+        GuardWake wake;
+        wake.clockChanged = true;
+        Wake(wake);
     }
+
+    static void FolderChanged()
+    {
+        GuardWake wake;
+        wake.folderChanged = true;
+        Wake(wake);
+    }
+
+    void RunFor(GuardTime ms) { RunService(ms); }
 
     void RunUntil(int64_t utc) { RunFor(static_cast<GuardTime>(utc - GuardUtcNow()) * 1000); }
 
@@ -73,6 +73,7 @@ protected:
 
     ScratchDirectory scratch;
     uint64_t saves = 0;
+    bool begun = false;
 };
 
 using Strings = std::vector<std::wstring>;
@@ -121,12 +122,11 @@ TEST_F(HoursWatchTest, AWakeAfterSleepOrASetClockFindsWhereTheHoursAre)
     FakeAdvance(1000);
     // Slept from 00:00 to 09:00: the resume wakes the loop, which enforces at once.
     FakeSetUtc(monday + 9 * 3600);
-    HoursReadAgain();
-    RunFor(0);
+    ClockChanged();
     EXPECT_EQ(Running(), 2);
     // Woken after the range: no Pyxen, whatever it missed.
     FakeSetUtc(monday + 13 * 3600);
-    RunFor(0);
+    ClockChanged();
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(Hours().size(), 4u);  // applied, ended, began, ended
 }
@@ -168,7 +168,7 @@ TEST_F(HoursWatchTest, ABrokenEditIsRefusedWholeAndTheHoursInForceStay)
     FileStamp deleted{0, 0, false};
     deleted.gone = true;
     FakeSetStamp("hours.cfg", deleted);
-    HoursFolderChanged();
+    FolderChanged();
     RunFor(hoursQuietMs);
     EXPECT_EQ(Running(), 2);
 }
@@ -224,7 +224,7 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
     // A standard user's tzutil /s, then a clock set: the Pyxens run on until 12:30 in Tokyo.
     FakeSetSystemZone("Hawaiian Standard Time");
     RunFor(hoursPollMs);
-    HoursReadAgain();
+    ClockChanged();
     RunUntil(monday + 3 * 3600 + 30 * 60 - 1);
     EXPECT_EQ(Running(), 2);
     RunFor(1000);
