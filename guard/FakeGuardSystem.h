@@ -22,6 +22,8 @@ struct FakeChild {
     long startStep;        // the order of starts and ends, on one count
     long endStep;
     bool freed;            // EndPyxen freed its handle, job and wait
+    GuardTime endWait;     // how long EndPyxen waited for its end, at most
+    GuardTime endsAt;      // ended from outside, it is gone then (0: not yet asked)
 };
 
 struct FakeEvent {
@@ -62,6 +64,10 @@ void FakeSetUserName(SessionId session, const std::wstring& name);
 // that much after its start.
 void FakeSetLoadTime(SessionId session, GuardTime ms);
 void FakeSetInterval(GuardTime interval);
+
+// From now on a Pyxen of the session takes ms to end once ended from outside (0 at
+// first): EndPyxen waits for it, as long as it is told to, on the guard's clock.
+void FakeSetEndTime(SessionId session, GuardTime ms);
 
 // From now on each StartPyxen takes this long on the guard's clock (0 at first).
 void FakeSetStartTime(GuardTime ms);

@@ -112,9 +112,9 @@ Guarded* Add(SessionId session)
 void Forget(Guarded& slot)
 {
     if (slot.state == SlotState::Running)
-        EndPyxen(slot.child);
+        EndPyxen(slot.child, endWaitMs);
     if (slot.swapStep == SwapStep::Successor)
-        EndPyxen(slot.successor.child);
+        EndPyxen(slot.successor.child, endWaitMs);
     slot = Guarded{};
 }
 
@@ -223,7 +223,7 @@ GuardTime TakeOverAt(const Guarded& slot)
 void TakeOver(Guarded& slot)
 {
     if (slot.state == SlotState::Running)
-        EndPyxen(slot.child);
+        EndPyxen(slot.child, endWaitMs);
     slot.state = SlotState::Running;
     slot.child = slot.successor.child;
     slot.started = slot.successor.started;
@@ -238,7 +238,7 @@ void PollSwap(Guarded& slot, GuardTime now)
         return;
     unsigned long status = 0;
     if (PyxenEnded(slot.successor.child, status)) {
-        EndPyxen(slot.successor.child);
+        EndPyxen(slot.successor.child, endWaitMs);
         SwapFailed(slot, now, GuardEvent::SwapFailed, status);
     } else if (now >= TakeOverAt(slot)) {
         TakeOver(slot);
@@ -333,7 +333,7 @@ void GuardPoll()
         PollSwap(slot, now);
         unsigned long status = 0;
         if (slot.state == SlotState::Running && PyxenEnded(slot.child, status)) {
-            EndPyxen(slot.child);
+            EndPyxen(slot.child, endWaitMs);
             slot.state = SlotState::Idle;
             // The successor is ready to take over: nothing else sweeps now.
             if (slot.swapStep == SwapStep::Successor)
@@ -404,7 +404,7 @@ void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files
         // A successor of the swap given up was started with the settings before these;
         // it has not swept yet, so it ends and a new one follows.
         if (slot.swapStep == SwapStep::Successor)
-            EndPyxen(slot.successor.child);
+            EndPyxen(slot.successor.child, endWaitMs);
         slot.swapFailed = false;
         slot.swapStep = slot.state == SlotState::Running ? SwapStep::Due : SwapStep::None;
         slot.swapDue = now;

@@ -35,6 +35,11 @@ const GuardTime startRetryMs = 5 * 1000;
 // tried this much later, and again, with one entry in all.
 const GuardTime swapRetryMs = 2 * 60 * 1000;
 
+// An ended Pyxen is waited for this long at most before the loop goes on: a Pyxen that
+// replaces it then never sends requests beside it, and one that can't be ended (stuck
+// in the kernel) holds up the loop no longer than this.
+const GuardTime endWaitMs = 5 * 1000;
+
 // The service starts: one Pyxen in every session with a user, or in the console session
 // when the list is empty; none while the enforcement hours don't hold.
 void GuardStart(bool enforcing = true);

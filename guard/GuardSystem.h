@@ -48,8 +48,9 @@ ChildId StartPyxen(SessionId session, unsigned long& error);
 // True once the child has ended; its exit status is then in status.
 bool PyxenEnded(ChildId child, unsigned long& status);
 
-// Ends the child if it still runs, and frees all the guard holds for it.
-void EndPyxen(ChildId child);
+// Ends the child if it still runs, waits up to waitMs for its end, and frees all the
+// guard holds for it. The loop waits meanwhile.
+void EndPyxen(ChildId child, GuardTime waitMs);
 
 // --- The files the settings use -------------------------------------------------
 

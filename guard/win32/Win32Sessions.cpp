@@ -281,14 +281,13 @@ bool PyxenEnded(ChildId child, unsigned long& status)
     return true;
 }
 
-void EndPyxen(ChildId child)
+void EndPyxen(ChildId child, GuardTime waitMs)
 {
     HANDLE process = AsChild(child)->process;
-    // It keeps no state: ending it loses nothing. Waiting for the end means a Pyxen
-    // that replaces it never sends requests beside it.
+    // It keeps no state: ending it loses nothing.
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
+        WaitForSingleObject(process, static_cast<DWORD>(waitMs));
     }
     Free(AsChild(child));
 }

@@ -408,6 +408,20 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     EXPECT_EQ(FakeLongestOverlap(), 0u);
 }
 
+TEST_F(GuardTest, AnEndedPyxenIsGoneBeforeTheLoopGoesOnUnlessItCantBeEnded)
+{
+    FakeSetEndTime(2, 300);
+    GuardLogoff(2);
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    EXPECT_EQ(FakeChildren()[0].ended, 1300u);  // the loop waited for it
+
+    FakeSetEndTime(5, 60 * 1000);  // stuck: the loop waits no longer than it may
+    GuardTime before = GuardNow();
+    GuardLogoff(5);
+    EXPECT_EQ(GuardNow() - before, endWaitMs);
+    EXPECT_EQ(FakeHeldChildren(), 0);
+}
+
 TEST_F(GuardTest, StopEndsEveryPyxenAndIsReportedLast)
 {
     ASSERT_EQ(FakeHeldChildren(), 2);
