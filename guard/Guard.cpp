@@ -51,9 +51,7 @@ bool enforcing = true;
 // The last swap, until its entry is written.
 struct {
     bool open;
-    long interval;
-    const wchar_t* rules;
-    const wchar_t* files;
+    SwapSettings settings;
     int took;
 } swap;
 
@@ -215,7 +213,7 @@ void StartSuccessor(Guarded& slot, GuardTime now)
 // Just before the successor's first sweep can come.
 GuardTime TakeOverAt(const Guarded& slot)
 {
-    GuardTime interval = swap.interval > 0 ? static_cast<GuardTime>(swap.interval) : 0;
+    GuardTime interval = swap.settings.interval > 0 ? static_cast<GuardTime>(swap.settings.interval) : 0;
     return slot.successor.started + (interval > swapMarginMs ? interval - swapMarginMs : 0);
 }
 
@@ -361,9 +359,11 @@ void GuardPoll()
             done = done && !Awaited(slot);
         if (done) {
             swap.open = false;
+            wchar_t rules[decimalSize];
             wchar_t took[decimalSize];
+            WriteDecimal(static_cast<unsigned long long>(swap.settings.rules), rules);
             WriteDecimal(static_cast<unsigned long long>(swap.took), took);
-            const wchar_t* strings[] = {swap.rules, swap.files, took};
+            const wchar_t* strings[] = {rules, swap.settings.files, took};
             ReportGuardEvent(GuardEvent::SettingsApplied, strings, 3);
         }
     }
@@ -390,13 +390,11 @@ GuardTime GuardNextWake()
     return next;
 }
 
-void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files)
+void GuardSwapAll(const SwapSettings& settings)
 {
     GuardTime now = GuardNow();
     swap.open = true;
-    swap.interval = sweepInterval;
-    swap.rules = rules;
-    swap.files = files;
+    swap.settings = settings;
     swap.took = 0;
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free)

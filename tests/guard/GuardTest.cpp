@@ -237,7 +237,7 @@ TEST_F(GuardTest, QuickEndsAreForgottenAtALogonWithEditedSettingsAndAtATakeover)
     HoldBack(2);
     HoldBack(5);
     int started = Entries(GuardEvent::PyxenStarted);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");  // no successor needed: started at once
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});  // no successor needed: started at once
     EXPECT_EQ(Entries(GuardEvent::PyxenStarted), started + 2);
     RunService(0);
     std::vector<std::wstring> applied;
@@ -250,7 +250,7 @@ TEST_F(GuardTest, QuickEndsAreForgottenAtALogonWithEditedSettingsAndAtATakeover)
         RunThenEnd(2, 1000);
     RunThenEnd(5, 1000);  // its second
     ChildId old = FakeChildOf(2);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
     RunThenEnd(5, 1000);  // held back before its successor's turn: not counted, not waited for
     RunService(2000);
     Entries(GuardEvent::SettingsApplied, &applied);
@@ -299,7 +299,7 @@ TEST_F(GuardTest, AFailedStartIsReportedOnceTriedAgainWithinSecondsThenAfterAPau
 
     ChildId old = FakeChildOf(2);  // so is a successor's
     FakeFailStarts(2, 1314);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
     RunService(1);
     FakeFailStarts(2, 0);
     RunService(startRetryMs + 2000);
@@ -330,7 +330,7 @@ TEST_F(GuardTest, ASessionListThatCantBeHadForgetsNoSession)
 TEST_F(GuardTest, TheHoursEndingDuringASwapWriteNoEntryForIt)
 {
     FakeSetLoadTime(2, 60 * 1000);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
     Wake();
     GuardSetEnforcing(false);
     RunService(swapRetryMs);
@@ -354,7 +354,7 @@ TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
         for (SessionId session = 1; session <= 50; ++session)
             FakeSetLoadTime(session, c.slowestLoad * session / 50);
         size_t started = FakeChildren().size();
-        GuardSwapAll(static_cast<long>(c.interval), L"11", L"pyxen.cfg");
+        GuardSwapAll({static_cast<long>(c.interval), 11, L"pyxen.cfg"});
         EXPECT_EQ(FakeChildren().size(), started);  // nothing on the watch's turn
         Wake();
         EXPECT_EQ(FakeChildren().size(), started + 1);  // one start a pass
@@ -367,7 +367,7 @@ TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
         EXPECT_EQ(FakeChildren().size(), started + 50);
     }
     // A logon and a stop in the midst of a swap.
-    GuardSwapAll(2000, L"11", L"pyxen.cfg");
+    GuardSwapAll({2000, 11, L"pyxen.cfg"});
     Wake();
     FakeSetSessions({1, 77});
     GuardLogon(77);
@@ -384,7 +384,7 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     HoldBack(5);  // the swap releases it
     ChildId old2 = FakeChildOf(2);
     FakeEndAtStart(2, true, 3);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
     size_t started = FakeChildren().size();
     RunService(swapRetryMs - 1000);
     EXPECT_EQ(FakeChildren().size(), started + 1);  // one that ends is no quick retry
