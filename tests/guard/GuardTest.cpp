@@ -408,6 +408,35 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     EXPECT_EQ(FakeLongestOverlap(), 0u);
 }
 
+TEST_F(GuardTest, APyxenThatEndsDuringASwapNeedsNoSuccessorOrHandsOverAtOnce)
+{
+    // Session 5's ends before its successor's turn: started again, it reads the new
+    // settings, and needs none.
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    FakeEndChild(FakeChildOf(5), 1);
+    Wake();
+    RunService(10 * 1000);
+    EXPECT_EQ(FakeChildren().size(), 4u);  // 2 and 5, 5 again, 2's successor
+    EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 2);
+
+    // Both old ones end while their successors load: each successor is the session's
+    // Pyxen at once, and the swap is reported then, not at the takeovers' time.
+    GuardSwapAll({2000, 4, L"pyxen.cfg"});
+    Wake();
+    Wake();
+    ASSERT_EQ(FakeChildren().size(), 6u);
+    FakeEndChild(4, 1);  // session 2's
+    FakeEndChild(3, 1);  // session 5's
+    Wake();
+    std::vector<std::wstring> applied;
+    ASSERT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 2);
+    EXPECT_EQ(applied[0], L"4");
+    EXPECT_EQ(FakeHeldChildren(), 2);
+    RunService(10 * 1000);
+    EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 2);
+    EXPECT_EQ(FakeChildren().size(), 6u);
+}
+
 TEST_F(GuardTest, AnEndedPyxenIsGoneBeforeTheLoopGoesOnUnlessItCantBeEnded)
 {
     FakeSetEndTime(2, 300);

@@ -78,6 +78,11 @@ TEST_F(SettingsWatchTest, AnEditIsReadOnceItHasSettledAndReportedOnce)
     EXPECT_TRUE(FakeEvents().empty());  // the swap reports it, once done
     EXPECT_EQ(AppliedRules(), 4);
     EXPECT_EQ(std::wstring(AppliedFiles()), L"pyxen.cfg, games.txt");
+
+    // One letter changed, the size the same: a new rule all the same.
+    Write("pyxen.cfg", "Solitaire\r\nPaint\r\nChest\r\nREAD games.txt\r\n");
+    SettingsFolderChanged();
+    EXPECT_EQ(RunFor(settingsQuietMs), V{SettingsVerdict::Applied});
 }
 
 TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
