@@ -58,7 +58,8 @@ const ReadRow readRows[] = {
     {"Sat-Mon 10:00-11:00\nFri 22:00-24:00\nTue 0:00-24:00", HoursFault::None, 0,
      "Mon 10:00-11:00; Tue 00:00-24:00; Fri 22:00-24:00; Sat 10:00-11:00; Sun 10:00-11:00"},
     {"Monday,friday 09:00-10:00", HoursFault::None, 0, "Mon 09:00-10:00; Fri 09:00-10:00"},
-    {"Tue\t08:40 -\t12:30\r\nWed 08:40 - 12:30", HoursFault::None, 0, "Tue 08:40-12:30; Wed 08:40-12:30"},
+    {"Tue\t08:40 -\t12:30\r\nWed 08:40 - 12:30\nThu\r08:40-12:30", HoursFault::None, 0,
+     "Tue 08:40-12:30; Wed 08:40-12:30; Thu 08:40-12:30"},
     {"月,水 18:00-20:00\n土曜日、日曜\u300010:00-11:00\n火～木 07:00～07:30", HoursFault::None, 0,
      "Mon 18:00-20:00; Tue 07:00-07:30; Wed 07:00-07:30; Wed 18:00-20:00; Thu 07:00-07:30; "
      "Sat 10:00-11:00; Sun 10:00-11:00"},
@@ -81,6 +82,7 @@ const ReadRow readRows[] = {
     {"Mon 08:00-08:00", HoursFault::EmptyRange, 1, nullptr},
     {"Mon 10:00-11:00\nMon 00:00-24:00 00:00-00:00", HoursFault::EmptyRange, 2, nullptr},
     {"ZONE=", HoursFault::ZoneEmpty, 1, nullptr},
+    {"ZONE= \t ", HoursFault::ZoneEmpty, 1, nullptr},
     {"ZONE=東京", HoursFault::ZoneNotAscii, 1, nullptr},
     {"ZONE=Tokyo Standard Time\nZONE=UTC", HoursFault::ZoneRepeated, 2, nullptr},
 };
@@ -265,6 +267,8 @@ TEST(HoursClock, SaysWhetherEnforcingAndWhenThatChanges)
         EXPECT_EQ(row.enforcing, state.enforcing);
         EXPECT_EQ(Utc(row.next), state.nextChange);
     }
+    // A zone with one rule for every year changes nothing at the new year.
+    EXPECT_EQ(NextZoneChange(zones.at("Tokyo"), Utc("2026-12-31 12:00")), noChange);
 }
 
 // What the guard's entries and the checker's report show of a moment, counted as the
