@@ -47,9 +47,11 @@ void FakeReset()
 
 HWND FakeAddWindow(const std::string& title, OnClose onClose)
 {
-    unsigned long own = static_cast<unsigned long>(windows.size() + 1);
-    windows.push_back(FakeWindow{title, onClose, true, own, own, "", false, true, false, 0,
-                                 false, VirtualDesktop::Unknown, nullptr, 0, 0, 0, nullptr});
+    FakeWindow window;
+    window.title = title;
+    window.onClose = onClose;
+    window.thread = window.process = static_cast<unsigned long>(windows.size() + 1);
+    windows.push_back(window);
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(windows.size()));
 }
 
@@ -186,7 +188,7 @@ bool SendCloseRequest(HWND window, uintptr_t request, CloseAnswered answered)
         action();
         found = Find(window);
     }
-    if (found->onClose == OnClose::Hang || found->onClose == OnClose::Hung) {
+    if (found->onClose == OnClose::Hang) {
         found->unanswered = request;
         found->answer = answered;
         return true;

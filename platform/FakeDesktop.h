@@ -24,27 +24,27 @@ const unsigned long fakeOwnProcess = 0x7FFFFFFF;
 
 struct FakeWindow {
     std::string title;
-    OnClose onClose;
-    bool open;
-    unsigned long thread;
-    unsigned long process;  // fakeOwnProcess for one of the caller's own
+    OnClose onClose = OnClose::Close;
+    bool open = true;
+    unsigned long thread = 0;
+    unsigned long process = 0;  // fakeOwnProcess for one of the caller's own
     std::string className;
-    bool shell;  // the desktop window
-    bool visible;
-    bool owned;
-    unsigned long exStyle;
-    bool cloaked;
-    VirtualDesktop desktop;
+    bool shell = false;  // the desktop window
+    bool visible = true;
+    bool owned = false;
+    unsigned long exStyle = 0;
+    bool cloaked = false;
+    VirtualDesktop desktop = VirtualDesktop::Unknown;
     // Runs inside the next close request the window receives, before the window itself
     // reacts (to close other windows mid-sweep, or rename this one).
     std::function<void()> onRequest;
 
     // Recorded: close requests received (sent, not merely tried), the wait the last one
     // was given, and the one left unanswered with its callback.
-    int closeRequests;
-    unsigned long lastWait;
-    uintptr_t unanswered;
-    CloseAnswered answer;
+    int closeRequests = 0;
+    unsigned long lastWait = 0;
+    uintptr_t unanswered = 0;
+    CloseAnswered answer = nullptr;
 };
 
 struct ErrorBox {
