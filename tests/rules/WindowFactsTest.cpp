@@ -20,7 +20,6 @@ TEST_F(WindowFactsTest, ExemptionFollowsProcessShellAndClass)
         {false, false, "IME", WindowExemption::InputMethod},
         {false, false, "MSCTFIME UI", WindowExemption::InputMethod},
         {false, false, "MSCTFIME UI2", WindowExemption::None},  // read whole, not cut to fit
-        {false, false, "IME2", WindowExemption::None},
         {false, false, "Notepad", WindowExemption::None},
     };
     for (const auto& row : rows) {
@@ -50,7 +49,6 @@ TEST_F(WindowFactsTest, SwitchableFollowsTheWindowsRecordAndItsDesktop)
         {true, true, 0, false, VirtualDesktop::Current, Unswitchable::Owned},
         {true, false, tool, false, VirtualDesktop::Current, Unswitchable::ToolWindow},
         {true, false, tool | app, false, VirtualDesktop::Current, Unswitchable::No},
-        {true, false, app, false, VirtualDesktop::Current, Unswitchable::No},
         {true, false, 0, true, VirtualDesktop::Current, Unswitchable::Cloaked},
         {true, false, 0, true, VirtualDesktop::None, Unswitchable::Cloaked},
         // Cloaked because it is on another desktop, or the shell won't say: in use.
