@@ -362,6 +362,9 @@ constexpr Texts texts[] = {
     {Message::FaultFileUnreadable,
      "the file is there but can't be opened: access is denied, or another program holds it open",
      "ファイルはありますが開けません。アクセスが拒否されたか、ほかのプログラムが開いています"},
+    {Message::FaultValueNotLine,
+     "a value whose name is not a number, or that is not a text (REG_SZ)",
+     "名前が数字でない値か、文字列 (REG_SZ) でない値があります"},
 };
 
 // Both texts of a message must take the same arguments: the conversions, with their

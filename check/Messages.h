@@ -109,6 +109,7 @@ enum class Message {
     FaultZoneTooLong,
     FaultZoneRepeated,
     FaultFileUnreadable,
+    FaultValueNotLine,
     Count
 };
 

@@ -52,6 +52,7 @@ struct {
     long interval;
     const wchar_t* rules;
     const wchar_t* files;
+    const wchar_t* source;
     int took;
 } swap;
 
@@ -378,8 +379,8 @@ void GuardPoll()
             swap.open = false;
             wchar_t took[decimalSize];
             WriteDecimal(static_cast<unsigned long long>(swap.took), took);
-            const wchar_t* strings[] = {swap.rules, swap.files, took};
-            ReportGuardEvent(GuardEvent::SettingsApplied, strings, 3);
+            const wchar_t* strings[] = {swap.rules, swap.files, took, swap.source};
+            ReportGuardEvent(GuardEvent::SettingsApplied, strings, swap.source[0] ? 4 : 3);
         }
     }
 }
@@ -405,13 +406,15 @@ GuardTime GuardNextWake()
     return next;
 }
 
-void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files)
+void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files,
+                  const wchar_t* source)
 {
     GuardTime now = GuardNow();
     swap.open = true;
     swap.interval = sweepInterval;
     swap.rules = rules;
     swap.files = files;
+    swap.source = source;
     swap.took = 0;
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free)

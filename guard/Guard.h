@@ -89,10 +89,11 @@ const GuardTime swapMarginMs = 250;
 // A successor that could not start or ended early is reported once (PyxenStartFailed or
 // SwapFailed); its session keeps its old Pyxen and is tried again every swapRetryMs.
 // Held-back sessions get a new Pyxen at once, their quick ends forgotten. Once every session has taken
-// the new settings or failed, SettingsApplied is reported with rules, files and the
-// number of sessions that took them; rules and files must stay as they are until the
-// next call. A swap still under way is given up for the new one.
-void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files);
+// the new settings or failed, SettingsApplied is reported with rules, files, the
+// number of sessions that took them and the source; rules, files and source must stay
+// as they are until the next call. A swap still under way is given up for the new one.
+void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files,
+                  const wchar_t* source = L"");
 
 // The service stops: every Pyxen ends, then the stop is reported. ReportStopping is called
 // after each session's Pyxens ended, so that the stop's progress can be shown.

@@ -19,9 +19,10 @@ const wchar_t* const faultTexts[] = {
     L"タイムゾーン名が正しくありません (no such zone name)",
     L"ZONE= が 2 つあります (a second ZONE=)",
     L"ファイルはありますが開けません (the file is there but can't be opened)",
+    L"名前が数字でないか、文字列でない値があります (a value whose name is no number, or that is no text)",
 };
 static_assert(sizeof faultTexts / sizeof faultTexts[0] ==
-                  static_cast<int>(HoursFault::FileUnreadable) + 1,
+                  static_cast<int>(HoursFault::ValueNotLine) + 1,
               "a text for every fault");
 
 }  // namespace
