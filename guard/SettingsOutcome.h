@@ -13,6 +13,11 @@
 // A refusal because another program holds a file open is one too: Result "refused".
 #include <stdint.h>
 
+// Where Windows keeps it, below HKLM, in the 64-bit view: a key of the product's own, not
+// a policy's, which administrators (and users) may read and only SYSTEM and
+// administrators may write.
+#define PYXEN_OUTCOME_KEY "SOFTWARE\\Pyxen\\Guard\\LastApply"
+
 // The settings from source (L"policy" or L"file", and the view's name) with rules, taken now.
 void RecordApplied(const wchar_t* source, const wchar_t* view, const wchar_t* from, int rules);
 
