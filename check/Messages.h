@@ -110,6 +110,18 @@ enum class Message {
     FaultZoneRepeated,
     FaultFileUnreadable,
     FaultValueNotLine,
+    SettingsFromPolicy,
+    SettingsPolicyView32,
+    SettingsPolicyRefused,
+    PolicyNameNotNumber,
+    PolicyNotText,
+    PolicyLineEnd,
+    PolicyTooMuch,
+    OutcomeHeading,
+    OutcomeApplied,
+    OutcomeLastRefused,
+    OutcomeRefusedBefore,
+    OutcomeEditRefused,
     Count
 };
 
