@@ -3,6 +3,8 @@
 #include "config/LineReader.h"
 #include "config/Utf8.h"
 
+#include <stdlib.h>
+
 namespace {
 
 // UTF-16 units as UTF-8 in out (size bytes, with a NUL); the length, or -1 when it
@@ -35,7 +37,8 @@ HoursFault AddLines(const RegistryKey& lines, HoursSchedule& schedule, int& line
         return HoursFault::ValueNotLine;
     for (int i = 0; i < lines.count; ++i) {
         const RegistryValue& value = lines.values[order[i]];
-        line = i + 1;
+        // Its name, which is a number here: what the administrator finds in the registry.
+        line = atoi(value.name);
         if (value.type != ValueType::Text)
             return HoursFault::ValueNotLine;
         char text[4 * lineSize];
@@ -77,18 +80,4 @@ PolicyHours HoursFromValues(const RegistryKey& policy, const RegistryKey& lines,
     if (error.fault == HoursFault::None)
         return PolicyHours::Lines;
     return PolicyHours::Refused;
-}
-
-PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
-{
-    static RegistryKey policy;
-    static RegistryKey lines;
-    RegistryView view = RegistryView::Native;
-    ReadRegistryKey(view, PYXEN_POLICY_KEY, policy);
-    if (!FindValue(policy, "EnforcementHours")) {
-        view = RegistryView::Wow32;
-        ReadRegistryKey(view, PYXEN_POLICY_KEY, policy);
-    }
-    ReadRegistryKey(view, PYXEN_POLICY_KEY "\\Hours", lines);
-    return HoursFromValues(policy, lines, schedule, error);
 }

@@ -21,8 +21,8 @@ enum class PolicyHours {
 };
 
 // Reads the policy from the registry, the 64-bit view first: the view whose key holds
-// EnforcementHours gives all of it. error.line is the place of the value refused among
-// the lines (1 for the first), or 0 for HoursZone and for a value that is no line. Like
+// EnforcementHours gives all of it. error.line is the name (a number) of the value
+// refused, or 0 for HoursZone and for a value whose name is no number. Like
 // ReadHoursFile, it overwrites schedule whatever it finds.
 PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);
 
