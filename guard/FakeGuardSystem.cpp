@@ -15,6 +15,7 @@ struct FakeSession {
     bool endAtStart = false;
     unsigned long endStatus = 0;
     GuardTime loadTime = 0;
+    GuardTime endTime = 0;
 };
 
 GuardTime now = 1000;
@@ -29,7 +30,7 @@ struct FakeValue {
 };
 std::map<std::pair<RegistryView, std::string>, std::vector<FakeValue>> registry;
 std::map<std::string, std::wstring> outcome;
-std::vector<SessionId> sessions;
+std::vector<SessionFact> sessions;
 bool listFails;
 SessionId consoleSession = noSession;
 std::map<SessionId, FakeSession> sessionInfo;
@@ -84,7 +85,18 @@ void FakeGuardReset()
     stoppingReports = 0;
 }
 
-void FakeAdvance(GuardTime ms) { now += ms; }
+void FakeAdvance(GuardTime ms)
+{
+    now += ms;
+    // Those that were ended from outside and took their time are gone once it is over.
+    for (FakeChild& child : children)
+        if (child.running && child.endsAt && child.endsAt <= now) {
+            GuardTime at = now;
+            now = child.endsAt;
+            End(child, 1, true);
+            now = at;
+        }
+}
 
 void FakeSetUtc(int64_t utc) { utcOffset = utc - static_cast<int64_t>(now / 1000); }
 void FakeSetZone(const std::string& name, const ZoneRules& zone) { zones[name] = zone; }
@@ -166,13 +178,21 @@ void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines,
 
 const std::map<std::string, std::wstring>& FakeOutcome() { return outcome; }
 
-void FakeSetSessions(const std::vector<SessionId>& list) { sessions = list; }
+void FakeSetSessions(const std::vector<SessionId>& list)
+{
+    sessions.clear();
+    for (SessionId session : list)
+        sessions.push_back(SessionFact{session, SessionState::Active, true});
+}
+
+void FakeSetSessionFacts(const std::vector<SessionFact>& list) { sessions = list; }
 void FakeSetConsoleSession(SessionId session) { consoleSession = session; }
 void FakeSetUserName(SessionId session, const std::wstring& name) { sessionInfo[session].user = name; }
 void FakeFailStarts(SessionId session, unsigned long error) { sessionInfo[session].startError = error; }
 
 void FakeSetLoadTime(SessionId session, GuardTime ms) { sessionInfo[session].loadTime = ms; }
 void FakeSetInterval(GuardTime ms) { interval = ms; }
+void FakeSetEndTime(SessionId session, GuardTime ms) { sessionInfo[session].endTime = ms; }
 void FakeSetStartTime(GuardTime ms) { startTime = ms; }
 
 GuardTime FakeLongestOverlap()
@@ -299,28 +319,18 @@ bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize)
 
 void FakeFailSessionList(bool fails) { listFails = fails; }
 
-int ListUserSessions(SessionId* list, int capacity)
+int ListSessions(SessionFact* list, int capacity)
 {
     if (listFails)
         return -1;
     int count = 0;
-    for (SessionId session : sessions)
+    for (const SessionFact& session : sessions)
         if (count < capacity)
             list[count++] = session;
     return count;
 }
 
 SessionId ActiveConsoleSession() { return consoleSession; }
-
-bool SessionHasUser(SessionId session)
-{
-    if (listFails)
-        return true;
-    for (SessionId listed : sessions)
-        if (listed == session)
-            return true;
-    return sessions.empty() && session == consoleSession;
-}
 
 void SessionUserName(SessionId session, wchar_t* name, int size)
 {
@@ -342,7 +352,7 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     now += startTime;  // the process runs from the end of the call
     ChildId id = children.size() + 1;
     children.push_back(FakeChild{id, session, now, true, now + info.loadTime + interval, false,
-                                 0, 0, ++steps, 0, false});
+                                 0, 0, ++steps, 0, false, 0, 0});
     if (info.endAtStart)
         End(children.back(), info.endStatus, false);
     return id;
@@ -357,11 +367,22 @@ bool PyxenEnded(ChildId child, unsigned long& status)
     return true;
 }
 
-void EndPyxen(ChildId child)
+void EndPyxen(ChildId child, GuardTime waitMs)
 {
-    if (FakeChild* found = Find(child)) {
+    FakeChild* found = Find(child);
+    if (!found)
+        return;
+    found->freed = true;
+    found->endWait = waitMs;
+    if (!found->running)
+        return;
+    GuardTime takes = sessionInfo[found->session].endTime;
+    if (takes <= waitMs) {
+        now += takes;
         End(*found, 1, true);
-        found->freed = true;
+    } else {
+        found->endsAt = now + takes;
+        now += waitMs;
     }
 }
 

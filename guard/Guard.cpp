@@ -3,6 +3,7 @@
 #include "config/Decimal.h"
 
 #include "guard/RestartThrottle.h"
+#include "guard/UserSessions.h"
 
 namespace {
 
@@ -43,16 +44,14 @@ struct Guarded {
 };
 
 Guarded guarded[guardMaxSessions];
+static_assert(sessionListCapacity > guardMaxSessions, "a session beyond the limit is listed");
 
 bool enforcing = true;
 
 // The last swap, until its entry is written.
 struct {
     bool open;
-    long interval;
-    const wchar_t* rules;
-    const wchar_t* files;
-    const wchar_t* source;
+    SwapSettings settings;
     int took;
 } swap;
 
@@ -111,9 +110,9 @@ Guarded* Add(SessionId session)
 void Forget(Guarded& slot)
 {
     if (slot.state == SlotState::Running)
-        EndPyxen(slot.child);
+        EndPyxen(slot.child, endWaitMs);
     if (slot.swapStep == SwapStep::Successor)
-        EndPyxen(slot.successor.child);
+        EndPyxen(slot.successor.child, endWaitMs);
     slot = Guarded{};
 }
 
@@ -154,23 +153,6 @@ bool Start(Guarded& slot)
         Report(GuardEvent::PyxenStartFailed, slot.session, code);
     }
     return false;
-}
-
-// Room for more sessions than are guarded, so that one beyond the limit is seen (and
-// reported), not cut off the list.
-const int listCapacity = 2 * guardMaxSessions;
-
-// The sessions with a user, into sessions (listCapacity of them); with none listed,
-// the console if it has one.
-int UserSessions(SessionId* sessions)
-{
-    int count = ListUserSessions(sessions, listCapacity);
-    if (count < 0)
-        return count;
-    SessionId console = ActiveConsoleSession();
-    if (count == 0 && console != noSession && SessionHasUser(console))
-        sessions[count++] = console;
-    return count;
 }
 
 // The slot's Pyxen has ended and been let go.
@@ -231,7 +213,7 @@ void StartSuccessor(Guarded& slot, GuardTime now)
 // Just before the successor's first sweep can come.
 GuardTime TakeOverAt(const Guarded& slot)
 {
-    GuardTime interval = swap.interval > 0 ? static_cast<GuardTime>(swap.interval) : 0;
+    GuardTime interval = swap.settings.interval > 0 ? static_cast<GuardTime>(swap.settings.interval) : 0;
     return slot.successor.started + (interval > swapMarginMs ? interval - swapMarginMs : 0);
 }
 
@@ -239,7 +221,7 @@ GuardTime TakeOverAt(const Guarded& slot)
 void TakeOver(Guarded& slot)
 {
     if (slot.state == SlotState::Running)
-        EndPyxen(slot.child);
+        EndPyxen(slot.child, endWaitMs);
     slot.state = SlotState::Running;
     slot.child = slot.successor.child;
     slot.started = slot.successor.started;
@@ -254,7 +236,7 @@ void PollSwap(Guarded& slot, GuardTime now)
         return;
     unsigned long status = 0;
     if (PyxenEnded(slot.successor.child, status)) {
-        EndPyxen(slot.successor.child);
+        EndPyxen(slot.successor.child, endWaitMs);
         SwapFailed(slot, now, GuardEvent::SwapFailed, status);
     } else if (now >= TakeOverAt(slot)) {
         TakeOver(slot);
@@ -320,13 +302,13 @@ void GuardLogoff(SessionId session)
 
 void GuardReconcile()
 {
-    static SessionId sessions[listCapacity];
-    int count = UserSessions(sessions);
+    static SessionId sessions[sessionListCapacity];
+    bool whole = false;
+    int count = UserSessions(sessions, whole);
     // A list that could not be had says nothing: every session stays as it is.
     if (count < 0)
         return;
-    // A full list may have been cut short: only a session it holds is known to be there.
-    bool whole = count < listCapacity;
+    // A list cut short: only a session it holds is known to be there.
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free || !whole)
             continue;
@@ -349,7 +331,7 @@ void GuardPoll()
         PollSwap(slot, now);
         unsigned long status = 0;
         if (slot.state == SlotState::Running && PyxenEnded(slot.child, status)) {
-            EndPyxen(slot.child);
+            EndPyxen(slot.child, endWaitMs);
             slot.state = SlotState::Idle;
             // The successor is ready to take over: nothing else sweeps now.
             if (slot.swapStep == SwapStep::Successor)
@@ -377,10 +359,14 @@ void GuardPoll()
             done = done && !Awaited(slot);
         if (done) {
             swap.open = false;
+            wchar_t rules[decimalSize];
             wchar_t took[decimalSize];
+            WriteDecimal(static_cast<unsigned long long>(swap.settings.rules), rules);
             WriteDecimal(static_cast<unsigned long long>(swap.took), took);
-            const wchar_t* strings[] = {swap.rules, swap.files, took, swap.source};
-            ReportGuardEvent(GuardEvent::SettingsApplied, strings, swap.source[0] ? 4 : 3);
+            // The source is named when the watch gives it.
+            const wchar_t* source = swap.settings.source ? swap.settings.source : L"";
+            const wchar_t* strings[] = {rules, swap.settings.files, took, source};
+            ReportGuardEvent(GuardEvent::SettingsApplied, strings, source[0] ? 4 : 3);
         }
     }
 }
@@ -406,15 +392,11 @@ GuardTime GuardNextWake()
     return next;
 }
 
-void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files,
-                  const wchar_t* source)
+void GuardSwapAll(const SwapSettings& settings)
 {
     GuardTime now = GuardNow();
     swap.open = true;
-    swap.interval = sweepInterval;
-    swap.rules = rules;
-    swap.files = files;
-    swap.source = source;
+    swap.settings = settings;
     swap.took = 0;
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free)
@@ -422,7 +404,7 @@ void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files
         // A successor of the swap given up was started with the settings before these;
         // it has not swept yet, so it ends and a new one follows.
         if (slot.swapStep == SwapStep::Successor)
-            EndPyxen(slot.successor.child);
+            EndPyxen(slot.successor.child, endWaitMs);
         slot.swapFailed = false;
         slot.swapStep = slot.state == SlotState::Running ? SwapStep::Due : SwapStep::None;
         slot.swapDue = now;

@@ -10,7 +10,8 @@
 //   Result     "applied", or "refused" when the last attempt was refused
 //   RefusedAt, RefusedSource, RefusedFrom, RefusalReason: the last refusal, kept after a
 //              later attempt applies, so that its reason can still be read
-// A refusal because another program holds a file open is one too: Result "refused".
+// A refusal because another program holds a file open is one too: Result "refused". The
+// reason is in English, "no rule" or "can't be read: PATH", say, as scripts compare it.
 #include <stdint.h>
 
 // Where Windows keeps it, below HKLM, in the 64-bit view: a key of the product's own, not

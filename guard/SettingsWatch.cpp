@@ -1,12 +1,12 @@
 #include "guard/SettingsWatch.h"
 
+#include "guard/EventWords.h"
 #include "guard/SettingsOutcome.h"
 #include "guard/SettingsStore.h"
 #include "guard/StampWatch.h"
 #include "policy/SettingsPolicy.h"
 
 #include "config/ConfigObserver.h"
-#include "config/Decimal.h"
 #include "config/Messages.h"
 #include "config/Settings.h"
 #include "platform/CodePage.h"
@@ -111,12 +111,12 @@ int Load()
     return last;
 }
 
-const wchar_t fileSource[] = L"ファイル (file)";
-
-// Where the settings come from, for the entries.
+// Where the settings come from, for the entries, in the reader's language.
 const wchar_t* SourceText()
 {
-    return PolicyDecides(policy) ? PolicySourceText(policy.view) : fileSource;
+    if (!PolicyDecides(policy))
+        return settingsFileWord;
+    return policy.view == RegistryView::Native ? settingsPolicyWord : settingsPolicy32Word;
 }
 
 // The same for a script: a word that reads the same in every language.
@@ -172,9 +172,9 @@ void ListFiles(wchar_t* buffer, int size)
     }
 }
 
-wchar_t appliedRules[decimalSize];
+int appliedRules;
 wchar_t appliedFiles[settingsFilesSize];
-const wchar_t* appliedSource = fileSource;
+const wchar_t* appliedSource = settingsFileWord;
 StoreText accepted;
 
 // Whether the last load can't be taken: a refused policy, a file it could not read, or
@@ -204,10 +204,10 @@ void ReportPolicyRefused(const wchar_t* files)
                       : L'?';
     name[i] = L'\0';
     AnsiToWide(settingsPolicyPath, key, watchPathSize);
-    const wchar_t* why = SettingsPolicyFaultText(policy.fault);
-    const wchar_t* strings[] = {key, name, why, SourceText()};
+    const wchar_t* strings[] = {key, name, SettingsPolicyFaultWord(static_cast<int>(policy.fault)),
+                                SourceText()};
     ReportGuardEvent(GuardEvent::SettingsPolicyRefused, strings, 4);
-    RecordRefusal(why, name, files);
+    RecordRefusal(SettingsPolicyFaultText(policy.fault), name, files);
 }
 
 // One entry for a load that can't be taken, its reason told by the entry itself, so that
@@ -227,13 +227,13 @@ void ReportRefusal(bool kept, const wchar_t* files)
         const wchar_t* strings[] = {path, files, store};
         ReportGuardEvent(kept ? GuardEvent::SettingsKept : GuardEvent::SettingsUnreadable,
                          strings, kept ? 3 : 2);
-        RecordRefusal(L"読み込めません (can't be read)", path, files);
+        RecordRefusal(L"can't be read", path, files);
     } else {
         // The refusal's entry names the source; the one at the start names the store.
         const wchar_t* strings[] = {files, kept ? store : SourceText()};
         ReportGuardEvent(kept ? GuardEvent::SettingsKeptNoRule : GuardEvent::SettingsRefused,
                          strings, 2);
-        RecordRefusal(L"ルールが 1 件もありません (no rule)", L"", files);
+        RecordRefusal(L"no rule", L"", files);
     }
 }
 
@@ -267,7 +267,7 @@ SettingsVerdict Accept(int last)
     before = accepted;
     heldRetry = false;
     heldReported = false;
-    WriteDecimal(static_cast<unsigned long long>(last + 1), appliedRules);
+    appliedRules = last + 1;
     ListFiles(appliedFiles, settingsFilesSize);
     appliedSource = SourceText();
     RecordApplied(SourceWord(), ViewWord(), appliedFiles, last + 1);
@@ -293,7 +293,7 @@ SettingsVerdict Judge(int last)
         ReportGuardEvent(GuardEvent::SettingsHeld, strings, 1);
         wchar_t path[watchPathSize];
         AnsiToWide(firstUnreadable.path, path, watchPathSize);
-        RecordRefusal(L"ほかのプログラムが開いています (another program holds it open)", path,
+        RecordRefusal(L"another program holds it open", path,
                       LoadedFiles());
         return SettingsVerdict::Refused;
     }
@@ -325,7 +325,7 @@ bool PolicySettled(GuardTime now, bool poll)
 
 }  // namespace
 
-const wchar_t* AppliedRules() { return appliedRules; }
+int AppliedRules() { return appliedRules; }
 const wchar_t* AppliedFiles() { return appliedFiles; }
 const wchar_t* AppliedSource() { return appliedSource; }
 const StoreText& AcceptedText() { return accepted; }

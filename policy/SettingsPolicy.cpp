@@ -122,20 +122,13 @@ const wchar_t* SettingsPolicyFaultText(SettingsPolicyFault fault)
     case SettingsPolicyFault::None:
         break;
     case SettingsPolicyFault::NameNotNumber:
-        return L"値の名前が数字ではありません (a value's name is not a number)";
+        return L"the value's name is not a number";
     case SettingsPolicyFault::NotText:
-        return L"値が文字列 (REG_SZ) ではありません (a value is not a REG_SZ text)";
+        return L"the value is not a text (REG_SZ)";
     case SettingsPolicyFault::LineEnd:
-        return L"値の中に改行か Ctrl-Z があります (a line end or Ctrl-Z inside a value)";
+        return L"the value holds a line end or Ctrl-Z";
     case SettingsPolicyFault::TooMuch:
-        return L"値が多すぎるか長すぎます (too many values, or too long)";
+        return L"more values or text than the guard keeps";
     }
     return L"";
-}
-
-const wchar_t* PolicySourceText(RegistryView view)
-{
-    return view == RegistryView::Native
-               ? L"ポリシー (policy)"
-               : L"ポリシー、32 ビットのレジストリ ビュー (policy, 32-bit registry view)";
 }

@@ -63,8 +63,5 @@ void ServeSettingsPolicy(const SettingsPolicy* policy);
 // The value a line of the text came from (line from 1), or "" for none.
 const char* PolicyLineName(const SettingsPolicy& policy, int line);
 
-// Why a policy was refused, in Japanese and English, for the entries and the record.
+// Why a policy was refused, in English, for the guard's record, which scripts read.
 const wchar_t* SettingsPolicyFaultText(SettingsPolicyFault fault);
-
-// Where the policy was found, for the entries: the 64-bit view says nothing more.
-const wchar_t* PolicySourceText(RegistryView view);

@@ -50,7 +50,7 @@ void OpenPolicyWatch(PolicyWatch& watch, REGSAM view)
 // keeps its own copy until the next swap: its entry is written when the swap is done.
 struct Applied {
     long interval;
-    wchar_t rules[24];
+    int rules;
     wchar_t files[settingsFilesSize];
     wchar_t source[96];
     StoreText text;
@@ -59,11 +59,11 @@ CRITICAL_SECTION appliedLock;
 Applied handed;
 Applied swapping;
 
-void Copy(Applied& to, long interval, const wchar_t* rules, const wchar_t* files,
-          const wchar_t* source, const StoreText& text)
+void Copy(Applied& to, long interval, int rules, const wchar_t* files, const wchar_t* source,
+          const StoreText& text)
 {
     to.interval = interval;
-    lstrcpynW(to.rules, rules, 24);
+    to.rules = rules;
     lstrcpynW(to.files, files, settingsFilesSize);
     lstrcpynW(to.source, source, 96);
     to.text = text;
@@ -139,7 +139,7 @@ void Wake()
         ReportGuardEvent(GuardEvent::StoreFailed, strings, 1);
         return;
     }
-    GuardSwapAll(swapping.interval, swapping.rules, swapping.files, swapping.source);
+    GuardSwapAll({swapping.interval, swapping.rules, swapping.files, swapping.source});
 }
 
 LoopWatch loopWatch = {NULL, Wake};

@@ -77,8 +77,13 @@ TEST_F(SettingsWatchTest, AnEditIsReadOnceItHasSettledAndReportedOnce)
     EXPECT_EQ(RunFor(3 * settingsPollMs), V{});
 
     EXPECT_TRUE(FakeEvents().empty());  // the swap reports it, once done
-    EXPECT_EQ(std::wstring(AppliedRules()), L"4");
+    EXPECT_EQ(AppliedRules(), 4);
     EXPECT_EQ(std::wstring(AppliedFiles()), L"pyxen.cfg, games.txt");
+
+    // One letter changed, the size the same: a new rule all the same.
+    Write("pyxen.cfg", "Solitaire\r\nPaint\r\nChest\r\nREAD games.txt\r\n");
+    SettingsFolderChanged();
+    EXPECT_EQ(RunFor(settingsQuietMs), V{SettingsVerdict::Applied});
 }
 
 TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
@@ -86,7 +91,7 @@ TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
     Write("games.txt", "Minesweeper\r\nPinball\r\n");
     EXPECT_EQ(RunFor(settingsPollMs - 1), V{});  // no notification for a list elsewhere
     EXPECT_EQ(RunFor(1 + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()), L"3");
+    EXPECT_EQ(AppliedRules(), 3);
 
     FakeSetStamp("games.txt", FileStamp{0, 0, false});  // the share went away
     EXPECT_EQ(RunFor(3 * settingsPollMs), V{});
@@ -98,7 +103,8 @@ TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
     Write("other.txt", "Chess\r\nGo\r\n");
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()) + L" " + AppliedFiles(), L"2 pyxen.cfg, other.txt");
+    EXPECT_EQ(AppliedRules(), 2);
+    EXPECT_EQ(std::wstring(AppliedFiles()), L"pyxen.cfg, other.txt");
 }
 
 TEST_F(SettingsWatchTest, ABrokenEditIsRefusedWithItsReasonAndTriedAgainAtTheNextChange)
@@ -145,7 +151,7 @@ TEST_F(SettingsWatchTest, TheStoreGivesAPyxenEveryRuleAsTheInstallFolderGaveIt)
     ASSERT_FALSE(OpenSettingsStore("."));  // nothing accepted yet: the install folder
     EXPECT_EQ(std::string(PyxenFolder()), ".");
     ASSERT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Applied);
-    auto installed = Loaded(static_cast<int>(wcstol(AppliedRules(), nullptr, 10)) - 1);
+    auto installed = Loaded(AppliedRules() - 1);
     ASSERT_TRUE(WriteSettingsStore(AcceptedText()));
     EXPECT_EQ(std::string(PyxenFolder()), "./Guard");
 
@@ -183,7 +189,14 @@ TEST_F(SettingsWatchTest, AnEditOfAHeldFileIsToldOnceAndReadOnceLetGo)
     EXPECT_EQ(FakeEvents()[0].event, GuardEvent::SettingsHeld);
     FakeHoldFile("games.txt", false);
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()), L"3");
+    EXPECT_EQ(AppliedRules(), 3);
+
+    // Held again at a later edit: told again.
+    Write("games.txt", "Minesweeper\r\n");
+    FakeHoldFile("games.txt", true);
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Refused});
+    EXPECT_EQ(FakeEvents().size(), 2u);
+    EXPECT_EQ(FakeEvents()[1].event, GuardEvent::SettingsHeld);
 }
 
 }  // namespace
@@ -222,7 +235,7 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
                                                        "Minesweeper"}));
     EXPECT_EQ(rules[1].method, 1);
     EXPECT_EQ(std::wstring(AppliedFiles()), key + L", games.txt");
-    EXPECT_EQ(std::wstring(AppliedSource()), L"ポリシー (policy)");
+    EXPECT_EQ(std::wstring(AppliedSource()), L"%%2041");
     EXPECT_EQ(FakeOutcome().at("Source") + L" " + FakeOutcome().at("Rules") + L" " + FakeOutcome().at("Result"),
               L"policy 3 applied");
     const std::wstring appliedAt = FakeOutcome().at("AppliedAt");
@@ -234,7 +247,7 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{});
     Write("games.txt", "Minesweeper\r\nPinball\r\n");
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()), L"4");
+    EXPECT_EQ(AppliedRules(), 4);
 
     // Refused whole: the rules in force stay, the record keeps them and says why.
     struct Refusal {
@@ -244,11 +257,10 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
         std::wstring reason;
     } refusals[] = {
         {{{"1", "Chess"}, {"x", "Go"}}, GuardEvent::SettingsPolicyRefused, L"x",
-         L"値の名前が数字ではありません (a value's name is not a number): x"},
-        {{{"1", "# nothing but a comment"}}, GuardEvent::SettingsRefused, L"ポリシー (policy)",
-         L"ルールが 1 件もありません (no rule)"},
+         L"the value's name is not a number: x"},
+        {{{"1", "# nothing but a comment"}}, GuardEvent::SettingsRefused, L"%%2041", L"no rule"},
         {{{"1", "READ missing.txt"}, {"2", "Chess"}}, GuardEvent::SettingsUnreadable, L"missing.txt",
-         L"読み込めません (can't be read): missing.txt"},
+         L"can't be read: missing.txt"},
     };
     for (const Refusal& r : refusals) {
         SetSettingsPolicy(RegistryView::Native, 1, r.lines);
@@ -271,8 +283,7 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
     FakeDeleteRegistryKey(RegistryView::Native, policyKey);
     SetSettingsPolicy(RegistryView::Wow32, 1, {{"1", "Chess"}});
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedSource()),
-              L"ポリシー、32 ビットのレジストリ ビュー (policy, 32-bit registry view)");
+    EXPECT_EQ(std::wstring(AppliedSource()), L"%%2042");  // the 32-bit view
     EXPECT_EQ(FakeOutcome().at("View"), L"32-bit");
 
     // Not configured: the file, with no entry of a refusal.
@@ -292,5 +303,5 @@ TEST_F(SettingsWatchTest, APolicyFoundAtTheStartIsTheSettingsAndARefusedOneKeeps
     FakeSetRegistryNumber(RegistryView::Native, linesKey, "2", 7);
     EXPECT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Refused);
     EXPECT_EQ(FakeEvents().back().event, GuardEvent::SettingsPolicyRefused);
-    EXPECT_EQ(FakeEvents().back().strings[2], L"値が文字列 (REG_SZ) ではありません (a value is not a REG_SZ text)");
+    EXPECT_EQ(FakeEvents().back().strings[2], L"%%2044");  // no text
 }

@@ -66,9 +66,8 @@ wine reg add "$policy\Settings" /v extra /d 'Paint' /f > /dev/null
 Written
 wait_for_line "$log" "ReportEventW \(.*,0x8000001b," 60 || fail "the broken policy was not refused"
 echo "a broken policy: refused $(( $(date +%s%3N) - written )) ms after the registry write"
-# The reason's Japanese half reaches this console as the Unix locale allows.
-expect_eq "the record: result, reason" "$(Outcome Result)|$(Outcome RefusalReason | LC_ALL=C sed 's/^.*(/(/')" \
-    "refused|(a value's name is not a number): extra"
+expect_eq "the record: result, reason" "$(Outcome Result)|$(Outcome RefusalReason)" \
+    "refused|the value's name is not a number: extra"
 report=$WORK/kept.txt
 start_testwin tw "$report" "Homework - after the broken policy"
 wait_for_line "$report" '^gone 0$' 20 || fail "the policy's rules were not kept after a broken edit"
