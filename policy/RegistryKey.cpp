@@ -99,21 +99,6 @@ const RegistryValue* FindValue(const RegistryKey& key, const char* name)
     return nullptr;
 }
 
-bool SameKey(const RegistryKey& a, const RegistryKey& b)
-{
-    if (a.present != b.present || a.overflow != b.overflow || a.count != b.count)
-        return false;
-    for (int i = 0; i < a.count; ++i) {
-        const RegistryValue& x = a.values[i];
-        const RegistryValue& y = b.values[i];
-        if (strcmp(x.name, y.name) != 0 || x.type != y.type || x.number != y.number ||
-            x.textLength != y.textLength ||
-            memcmp(ValueText(a, x), ValueText(b, y), sizeof(uint16_t) * static_cast<size_t>(x.textLength)) != 0)
-            return false;
-    }
-    return true;
-}
-
 int OrderByNumber(const RegistryKey& key, int* order)
 {
     static long numbers[keyValueCapacity];

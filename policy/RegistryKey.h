@@ -64,8 +64,6 @@ inline const uint16_t* ValueText(const RegistryKey& key, const RegistryValue& va
     return key.text + value.textAt;
 }
 
-bool SameKey(const RegistryKey& a, const RegistryKey& b);
-
 // The values in the order of their names read as numbers (1, 2, ... 10, as Group
 // Policy's list names them; "01" is 1), equal numbers in the order of their names.
 // Fills order with the values' indexes and returns -1, or returns the index of the

@@ -322,7 +322,7 @@ TEST(HoursPolicyValues, OrderedByNumberAndRefusedAtTheValueThatIsNoLine)
                         {"1", u"\u6708 08:40-12:30", false}}, PolicyHours::Lines, 0, HoursFault::None, 3},
         {"a gap", {{"1", u"Mon 08:40-12:30", false}, {"3", u"Tue 25:00-26:00", false}},
          PolicyHours::Refused, 3, HoursFault::BadTime, 0},
-        {"a word", {{"1", u"Mon 08:40-12:30", false}, {"two", u"Tue 08:40-12:30", false}},
+        {"a word", {{"one", u"Mon 08:40-12:30", false}, {"2", u"Tue 08:40-12:30", false}},
          PolicyHours::Refused, 0, HoursFault::ValueNotLine, 0},
         {"a number", {{"1", u"", true}}, PolicyHours::Refused, 1, HoursFault::ValueNotLine, 0},
         {"too long", {{"1", u"Mon 08:40-12:30 #" + std::u16string(240, u'x'), false}},

@@ -226,18 +226,19 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
 {
     const std::wstring key = L"HKLM\\SOFTWARE\\Policies\\Pyxen\\Settings";
     // Names read as numbers: 10 after 2. ソ's second byte in Shift JIS is a backslash.
+    // A CR that ends a value stays in its rule, as a lone CR at a line's end does in a file.
     SetSettingsPolicy(RegistryView::Native, 1, {{"10", "READ games.txt"}, {"1", "Chess"},
-                                                {"2", "ソリティア :1"}});
+                                                {"2", "ソリティア :1"}, {"11", "Tail\r"}});
     SettingsPolicyChanged();
     EXPECT_EQ(RunFor(settingsQuietMs - 1), V{});  // policy processing may still be writing
     EXPECT_EQ(RunFor(1), V{SettingsVerdict::Applied});
-    EXPECT_EQ(RuleNames(3), (std::vector<std::string>{"Chess", "\x83\x5C\x83\x8A\x83\x65\x83\x42\x83\x41",
-                                                       "Minesweeper"}));
+    EXPECT_EQ(RuleNames(4), (std::vector<std::string>{"Chess", "\x83\x5C\x83\x8A\x83\x65\x83\x42\x83\x41",
+                                                       "Minesweeper", "Tail\r"}));
     EXPECT_EQ(rules[1].method, 1);
     EXPECT_EQ(std::wstring(AppliedFiles()), key + L", games.txt");
     EXPECT_EQ(std::wstring(AppliedSource()), L"%%2041");
     EXPECT_EQ(FakeOutcome().at("Source") + L" " + FakeOutcome().at("Rules") + L" " + FakeOutcome().at("Result"),
-              L"policy 3 applied");
+              L"policy 4 applied");
     const std::wstring appliedAt = FakeOutcome().at("AppliedAt");
     EXPECT_EQ(appliedAt.size(), 20u);
     EXPECT_EQ(appliedAt.substr(0, 11), L"2026-12-07T");
@@ -247,7 +248,7 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{});
     Write("games.txt", "Minesweeper\r\nPinball\r\n");
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(AppliedRules(), 4);
+    EXPECT_EQ(AppliedRules(), 5);
 
     // Refused whole: the rules in force stay, the record keeps them and says why.
     struct Refusal {
@@ -268,7 +269,7 @@ TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
         EXPECT_EQ(RunFor(2 * settingsPollMs), V{});  // once, until the next change
         EXPECT_EQ(FakeEvents().back().event, r.event);
         EXPECT_EQ(FakeEvents().back().strings[r.event == GuardEvent::SettingsUnreadable ? 0 : 1], r.second);
-        EXPECT_EQ(FakeOutcome().at("Result") + L" " + FakeOutcome().at("Rules"), L"refused 4");
+        EXPECT_EQ(FakeOutcome().at("Result") + L" " + FakeOutcome().at("Rules"), L"refused 5");
         EXPECT_EQ(FakeOutcome().at("RefusalReason"), r.reason);
     }
 
