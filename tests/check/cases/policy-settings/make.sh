@@ -9,7 +9,7 @@
     printf 'Source=policy\nView=64-bit\nFrom=HKLM\\SOFTWARE\\Policies\\Pyxen\\Settings, games.txt\n'
     printf 'Rules=dword:4\nAppliedAt=2026-12-07T08:40:00Z\nResult=refused\n'
     printf 'RefusedAt=2026-12-07T09:00:05Z\nRefusedSource=policy\n'
-    printf 'RefusalReason=ルールが 1 件もありません (no rule)\n'
+    printf 'RefusalReason=no rule\n'
 } > registry.txt
 printf 'Paint\n' > pyxen.cfg
 printf 'Minesweeper\n' > games.txt
