@@ -60,6 +60,8 @@ expect_eq "the record: source, rules, result" "$(Outcome Source) $(Outcome Rules
 grep -a -A4 ',0x40000014,' "$log" | tr '\n' ' ' |
     grep -qF 'L"HKLM\\SOFTWARE\\Policies\\Pyxen\\Settings"' ||
     fail "the applied settings' entry does not name the policy"
+grep -a -A5 ',0x40000014,' "$log" | tr '\n' ' ' | grep -qF 'L"%%2041"' ||
+    fail "the applied settings' entry does not name its source, the policy"
 
 # A broken policy: a value whose name is no number. Refused whole, the rules stay.
 wine reg add "$policy\Settings" /v extra /d 'Paint' /f > /dev/null
