@@ -110,6 +110,21 @@ enum class Message {
     FaultZoneTooLong,
     FaultZoneRepeated,
     FaultFileUnreadable,
+    FaultValueNotLine,
+    SettingsFromPolicy,
+    SettingsPolicyView32,
+    SettingsPolicyRefused,
+    PolicyNameNotNumber,
+    PolicyNotText,
+    PolicyLineEnd,
+    PolicyTooMuch,
+    OutcomeHeading,
+    OutcomeApplied,
+    OutcomeLastRefused,
+    OutcomeRefusedBefore,
+    OutcomeEditRefused,
+    OutcomeSourcePolicy,
+    OutcomeSourceFile,
     Count
 };
 

@@ -38,6 +38,7 @@ const EventEntry entries[] = {
     {MSG_STORE_FAILED, EVENTLOG_ERROR_TYPE, -1},
     {MSG_SETTINGS_UNREADABLE, EVENTLOG_WARNING_TYPE, -1},
     {MSG_SETTINGS_KEPT_NO_RULE, EVENTLOG_WARNING_TYPE, -1},
+    {MSG_SETTINGS_POLICY_REFUSED, EVENTLOG_WARNING_TYPE, -1},
 };
 
 // Opened at the first entry and kept for the life of the service; Windows closes it

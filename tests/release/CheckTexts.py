@@ -46,7 +46,8 @@ def JapaneseTexts(repo):
     """Each Japanese text as (name, text): the parts of the sources in Japanese."""
     texts = [(name, (repo / name).read_text(encoding="utf-8"))
              for name in ("README.ja.md", "release/readme.ja.txt",
-                          "release/PolicyDefinitions/ja-JP/pyxen.adml")]
+                          "release/PolicyDefinitions/ja-JP/pyxen.adml",
+                          "release/PolicyDefinitions/ja-JP/pyxen-settings.adml")]
     messages = (repo / "guard/win32/GuardMessages.mc").read_text(encoding="utf-8")
     texts.append(("guard/win32/GuardMessages.mc", "\n".join(
         re.findall(r"^Language=Japanese\n(.*?)\n\.$", messages, re.M | re.S))))
