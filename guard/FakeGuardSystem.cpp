@@ -14,6 +14,7 @@ struct FakeSession {
     bool endAtStart = false;
     unsigned long endStatus = 0;
     GuardTime loadTime = 0;
+    GuardTime endTime = 0;
     unsigned long watchError = 0;
 };
 
@@ -27,7 +28,7 @@ std::string systemZone;
 PolicyHours policyKind;
 std::vector<std::string> policyLines;
 std::string policyZone;
-std::vector<SessionId> sessions;
+std::vector<SessionFact> sessions;
 bool listFails;
 SessionId consoleSession = noSession;
 std::map<SessionId, FakeSession> sessionInfo;
@@ -89,7 +90,18 @@ void FakeGuardReset()
     stoppingReports = 0;
 }
 
-void FakeAdvance(GuardTime ms) { now += ms; }
+void FakeAdvance(GuardTime ms)
+{
+    now += ms;
+    // Those that were ended from outside and took their time are gone once it is over.
+    for (FakeChild& child : children)
+        if (child.running && child.endsAt && child.endsAt <= now) {
+            GuardTime at = now;
+            now = child.endsAt;
+            End(child, 1, true);
+            now = at;
+        }
+}
 
 void FakeSetUtc(int64_t utc) { utcOffset = utc - static_cast<int64_t>(now / 1000); }
 void FakeSetZone(const std::string& name, const ZoneRules& zone) { zones[name] = zone; }
@@ -103,13 +115,21 @@ void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines,
     policyZone = zone;
 }
 
-void FakeSetSessions(const std::vector<SessionId>& list) { sessions = list; }
+void FakeSetSessions(const std::vector<SessionId>& list)
+{
+    sessions.clear();
+    for (SessionId session : list)
+        sessions.push_back(SessionFact{session, SessionState::Active, true});
+}
+
+void FakeSetSessionFacts(const std::vector<SessionFact>& list) { sessions = list; }
 void FakeSetConsoleSession(SessionId session) { consoleSession = session; }
 void FakeSetUserName(SessionId session, const std::wstring& name) { sessionInfo[session].user = name; }
 void FakeFailStarts(SessionId session, unsigned long error) { sessionInfo[session].startError = error; }
 
 void FakeSetLoadTime(SessionId session, GuardTime ms) { sessionInfo[session].loadTime = ms; }
 void FakeSetInterval(GuardTime ms) { interval = ms; }
+void FakeSetEndTime(SessionId session, GuardTime ms) { sessionInfo[session].endTime = ms; }
 void FakeSetStartTime(GuardTime ms) { startTime = ms; }
 
 GuardTime FakeLongestOverlap()
@@ -229,28 +249,18 @@ bool ReadSystemZone(ZoneRules& zone, char* keyName, int keyNameSize)
 
 void FakeFailSessionList(bool fails) { listFails = fails; }
 
-int ListUserSessions(SessionId* list, int capacity)
+int ListSessions(SessionFact* list, int capacity)
 {
     if (listFails)
         return -1;
     int count = 0;
-    for (SessionId session : sessions)
+    for (const SessionFact& session : sessions)
         if (count < capacity)
             list[count++] = session;
     return count;
 }
 
 SessionId ActiveConsoleSession() { return consoleSession; }
-
-bool SessionHasUser(SessionId session)
-{
-    if (listFails)
-        return true;
-    for (SessionId listed : sessions)
-        if (listed == session)
-            return true;
-    return sessions.empty() && session == consoleSession;
-}
 
 void SessionUserName(SessionId session, wchar_t* name, int size)
 {
@@ -277,7 +287,7 @@ ChildId StartPyxenOn(SessionId session, const wchar_t* desktop, unsigned long& e
     now += startTime;  // the process runs from the end of the call
     ChildId id = children.size() + 1;
     children.push_back(FakeChild{id, session, now, true, now + info.loadTime + interval, false,
-                                 0, 0, ++steps, 0, false, desktop});
+                                 0, 0, ++steps, 0, false, 0, 0, desktop});
     if (info.endAtStart)
         End(children.back(), info.endStatus, false);
     return id;
@@ -292,11 +302,23 @@ bool PyxenEnded(ChildId child, unsigned long& status)
     return true;
 }
 
-void EndPyxen(ChildId child)
+void EndPyxen(ChildId child, GuardTime waitMs)
 {
-    if (FakeChild* found = Find(child)) {
+    FakeChild* found = Find(child);
+    if (!found)
+        return;
+    found->freed = true;
+    found->endWait = waitMs;
+    if (!found->running)
+        return;
+    // The session's end time is its Pyxens'; a watch ends at once.
+    GuardTime takes = child > watchIds ? 0 : sessionInfo[found->session].endTime;
+    if (takes <= waitMs) {
+        now += takes;
         End(*found, 1, true);
-        found->freed = true;
+    } else {
+        found->endsAt = now + takes;
+        now += waitMs;
     }
 }
 
@@ -324,7 +346,7 @@ ChildId StartDesktopWatch(SessionId session, unsigned long& error)
     if (error)
         return 0;
     ChildId id = watchIds + watches.size() + 1;
-    watches.push_back(FakeChild{id, session, now, true, 0, false, 0, 0, ++steps, 0, false,
+    watches.push_back(FakeChild{id, session, now, true, 0, false, 0, 0, ++steps, 0, false, 0, 0,
                                 L""});
     return id;
 }

@@ -22,6 +22,8 @@ struct FakeChild {
     long startStep;        // the order of starts and ends, on one count
     long endStep;
     bool freed;            // EndPyxen freed its handle, job and wait
+    GuardTime endWait;     // how long EndPyxen waited for its end, at most
+    GuardTime endsAt;      // ended from outside, it is gone then (0: not yet asked)
     std::wstring desktop = L"Default";  // the desktop it runs on; a watch's is its session's
 };
 
@@ -47,9 +49,11 @@ void FakeSetSystemZone(const std::string& name);
 void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines = {},
                    const std::string& zone = "");
 
-// The sessions ListUserSessions gives (those with a user), and the console session,
-// which has a user only while the list is empty, as on a system that keeps no sessions.
+// The sessions Windows lists: FakeSetSessions lists each as active with a user, and
+// FakeSetSessionFacts as given. The console session is the one ActiveConsoleSession
+// names.
 void FakeSetSessions(const std::vector<SessionId>& sessions);
+void FakeSetSessionFacts(const std::vector<SessionFact>& sessions);
 void FakeSetConsoleSession(SessionId session);
 
 // From now on the session list can't be had (true), as when the enumeration fails.
@@ -61,6 +65,10 @@ void FakeSetUserName(SessionId session, const std::wstring& name);
 // that much after its start.
 void FakeSetLoadTime(SessionId session, GuardTime ms);
 void FakeSetInterval(GuardTime interval);
+
+// From now on a Pyxen of the session takes ms to end once ended from outside (0 at
+// first): EndPyxen waits for it, as long as it is told to, on the guard's clock.
+void FakeSetEndTime(SessionId session, GuardTime ms);
 
 // From now on each StartPyxen takes this long on the guard's clock (0 at first).
 void FakeSetStartTime(GuardTime ms);

@@ -3,6 +3,7 @@
 #include "config/Decimal.h"
 
 #include "guard/RestartThrottle.h"
+#include "guard/UserSessions.h"
 
 #include "desktops/DesktopReport.h"
 
@@ -60,6 +61,7 @@ struct Guarded {
 };
 
 Guarded guarded[guardMaxSessions * slotsPerSession];
+static_assert(sessionListCapacity > guardMaxSessions, "a session beyond the limit is listed");
 
 // The group a slot is in: its session's own slot first.
 Guarded* GroupOf(Guarded& slot)
@@ -72,9 +74,7 @@ bool enforcing = true;
 // The last swap, until its entry is written.
 struct {
     bool open;
-    long interval;
-    const wchar_t* rules;
-    const wchar_t* files;
+    SwapSettings settings;
     int took;
 } swap;
 
@@ -182,9 +182,9 @@ Guarded* Add(SessionId session)
 void Forget(Guarded& slot)
 {
     if (slot.state == SlotState::Running)
-        EndPyxen(slot.child);
+        EndPyxen(slot.child, endWaitMs);
     if (slot.swapStep == SwapStep::Successor)
-        EndPyxen(slot.successor.child);
+        EndPyxen(slot.successor.child, endWaitMs);
     slot = Guarded{};
 }
 
@@ -242,23 +242,6 @@ bool Start(Guarded& slot)
         Report(GuardEvent::PyxenStartFailed, slot, code);
     }
     return false;
-}
-
-// Room for more sessions than are guarded, so that one beyond the limit is seen (and
-// reported), not cut off the list.
-const int listCapacity = 2 * guardMaxSessions;
-
-// The sessions with a user, into sessions (listCapacity of them); with none listed,
-// the console if it has one.
-int UserSessions(SessionId* sessions)
-{
-    int count = ListUserSessions(sessions, listCapacity);
-    if (count < 0)
-        return count;
-    SessionId console = ActiveConsoleSession();
-    if (count == 0 && console != noSession && SessionHasUser(console))
-        sessions[count++] = console;
-    return count;
 }
 
 // The slot's Pyxen has ended and been let go.
@@ -319,7 +302,7 @@ void StartSuccessor(Guarded& slot, GuardTime now)
 // Just before the successor's first sweep can come.
 GuardTime TakeOverAt(const Guarded& slot)
 {
-    GuardTime interval = swap.interval > 0 ? static_cast<GuardTime>(swap.interval) : 0;
+    GuardTime interval = swap.settings.interval > 0 ? static_cast<GuardTime>(swap.settings.interval) : 0;
     return slot.successor.started + (interval > swapMarginMs ? interval - swapMarginMs : 0);
 }
 
@@ -327,7 +310,7 @@ GuardTime TakeOverAt(const Guarded& slot)
 void TakeOver(Guarded& slot)
 {
     if (slot.state == SlotState::Running)
-        EndPyxen(slot.child);
+        EndPyxen(slot.child, endWaitMs);
     slot.state = SlotState::Running;
     slot.child = slot.successor.child;
     slot.started = slot.successor.started;
@@ -342,7 +325,7 @@ void PollSwap(Guarded& slot, GuardTime now)
         return;
     unsigned long status = 0;
     if (PyxenEnded(slot.successor.child, status)) {
-        EndPyxen(slot.successor.child);
+        EndPyxen(slot.successor.child, endWaitMs);
         SwapFailed(slot, now, GuardEvent::SwapFailed, status);
     } else if (now >= TakeOverAt(slot)) {
         TakeOver(slot);
@@ -488,13 +471,13 @@ void GuardLogoff(SessionId session)
 
 void GuardReconcile()
 {
-    static SessionId sessions[listCapacity];
-    int count = UserSessions(sessions);
+    static SessionId sessions[sessionListCapacity];
+    bool whole = false;
+    int count = UserSessions(sessions, whole);
     // A list that could not be had says nothing: every session stays as it is.
     if (count < 0)
         return;
-    // A full list may have been cut short: only a session it holds is known to be there.
-    bool whole = count < listCapacity;
+    // A list cut short: only a session it holds is known to be there.
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free || slot.kind != SlotKind::Session || !whole)
             continue;
@@ -520,7 +503,7 @@ void GuardPoll()
         PollSwap(slot, now);
         unsigned long status = 0;
         if (slot.state == SlotState::Running && PyxenEnded(slot.child, status)) {
-            EndPyxen(slot.child);
+            EndPyxen(slot.child, endWaitMs);
             slot.state = SlotState::Idle;
             // The successor is ready to take over: nothing else sweeps now.
             if (slot.swapStep == SwapStep::Successor)
@@ -548,9 +531,11 @@ void GuardPoll()
             done = done && !Awaited(slot);
         if (done) {
             swap.open = false;
+            wchar_t rules[decimalSize];
             wchar_t took[decimalSize];
+            WriteDecimal(static_cast<unsigned long long>(swap.settings.rules), rules);
             WriteDecimal(static_cast<unsigned long long>(swap.took), took);
-            const wchar_t* strings[] = {swap.rules, swap.files, took};
+            const wchar_t* strings[] = {rules, swap.settings.files, took};
             ReportGuardEvent(GuardEvent::SettingsApplied, strings, 3);
         }
     }
@@ -577,13 +562,11 @@ GuardTime GuardNextWake()
     return next;
 }
 
-void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files)
+void GuardSwapAll(const SwapSettings& settings)
 {
     GuardTime now = GuardNow();
     swap.open = true;
-    swap.interval = sweepInterval;
-    swap.rules = rules;
-    swap.files = files;
+    swap.settings = settings;
     swap.took = 0;
     for (Guarded& slot : guarded) {
         // The watch reads no settings.
@@ -592,7 +575,7 @@ void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files
         // A successor of the swap given up was started with the settings before these;
         // it has not swept yet, so it ends and a new one follows.
         if (slot.swapStep == SwapStep::Successor)
-            EndPyxen(slot.successor.child);
+            EndPyxen(slot.successor.child, endWaitMs);
         slot.swapFailed = false;
         slot.swapStep = slot.state == SlotState::Running ? SwapStep::Due : SwapStep::None;
         slot.swapDue = now;

@@ -35,6 +35,11 @@ const GuardTime startRetryMs = 5 * 1000;
 // tried this much later, and again, with one entry in all.
 const GuardTime swapRetryMs = 2 * 60 * 1000;
 
+// An ended Pyxen is waited for this long at most before the loop goes on: a Pyxen that
+// replaces it then never sends requests beside it, and one that can't be ended (stuck
+// in the kernel) holds up the loop no longer than this.
+const GuardTime endWaitMs = 5 * 1000;
+
 // The service starts: one Pyxen in every session with a user, or in the console session
 // when the list is empty; none while the enforcement hours don't hold.
 void GuardStart(bool enforcing = true);
@@ -73,7 +78,7 @@ GuardTime GuardNextWake();
 const GuardTime swapMarginMs = 250;
 
 // For the settings watch, when edited settings load with at least one rule and sweep
-// every sweepInterval ms: every guarded session's Pyxen is replaced by a new one, its
+// every settings.interval ms: every guarded session's Pyxen is replaced by a new one, its
 // successor, without holding up the loop. GuardPoll starts one successor at a time, so
 // that a stop, a logon or a restart waits for one process start at most.
 //
@@ -90,9 +95,14 @@ const GuardTime swapMarginMs = 250;
 // SwapFailed); its session keeps its old Pyxen and is tried again every swapRetryMs.
 // Held-back sessions get a new Pyxen at once, their quick ends forgotten. Once every session has taken
 // the new settings or failed, SettingsApplied is reported with rules, files and the
-// number of sessions that took them; rules and files must stay as they are until the
+// number of sessions that took them; the files' text must stay as it is until the
 // next call. A swap still under way is given up for the new one.
-void GuardSwapAll(long sweepInterval, const wchar_t* rules, const wchar_t* files);
+struct SwapSettings {
+    long interval;  // ms between sweeps
+    int rules;      // how many
+    const wchar_t* files;  // the files they came from, as the entry names them
+};
+void GuardSwapAll(const SwapSettings& settings);
 
 // The service stops: every Pyxen ends, then the stop is reported. ReportStopping is called
 // after each session's Pyxens ended, so that the stop's progress can be shown.

@@ -21,15 +21,18 @@ typedef uintptr_t ChildId;
 
 // --- Sessions and the Pyxen in each ---------------------------------------------
 
-// The sessions that have a logged-on user, at most capacity of them; returns how many,
-// or -1 when the list can't be had. A session that is only connected (its logon
-// screen) has no user yet.
-int ListUserSessions(SessionId* sessions, int capacity);
+// What Windows tells of a session. Which of them get a Pyxen is the guard's decision
+// (guard/UserSessions.h), not the system's.
+enum class SessionState { Active, Connected, Disconnected, Other };
+struct SessionFact {
+    SessionId id;
+    SessionState state;
+    bool hasUserName;  // the session names a user
+};
 
-// Whether the session has a logged-on user now: it is one ListUserSessions gives, or,
-// on a system that lists no session at all, it is the console session. True when the
-// list can't be had: a session is forgotten only once it is known to be gone.
-bool SessionHasUser(SessionId session);
+// Every session Windows lists, at most capacity of them; returns how many, or -1 when
+// the list can't be had.
+int ListSessions(SessionFact* sessions, int capacity);
 
 // The session attached to the physical console, or noSession.
 SessionId ActiveConsoleSession();
@@ -62,8 +65,9 @@ int ReadDesktopReport(ChildId watch, char* report, int size);
 // True once the child has ended; its exit status is then in status.
 bool PyxenEnded(ChildId child, unsigned long& status);
 
-// Ends the child if it still runs, and frees all the guard holds for it.
-void EndPyxen(ChildId child);
+// Ends the child if it still runs, waits up to waitMs for its end, and frees all the
+// guard holds for it. The loop waits meanwhile.
+void EndPyxen(ChildId child, GuardTime waitMs);
 
 // --- The files the settings use -------------------------------------------------
 

@@ -2,11 +2,11 @@
 
 #include "config/Decimal.h"
 #include "hours/HoursAt.h"
-#include "hours/HoursFaultText.h"
 #include "hours/HoursSource.h"
 #include "hours/HoursZone.h"
 #include "hours/LocalTime.h"
 #include "hours/ZoneLookup.h"
+#include "guard/EventWords.h"
 #include "guard/Guard.h"
 #include "guard/StampWatch.h"
 #include "platform/CodePage.h"
@@ -41,8 +41,6 @@ char systemZoneSeen[zoneNameSize];
 // since letting go of a file changes no stamp.
 enum class Unread { No, Denied, Held };
 Unread fileUnread;
-const wchar_t heldText[] =
-    L"ほかのプログラムが開いているため読み込めません (another program holds it open)";
 
 // The policy as last read, to tell its changes; a refused one stays refused until then.
 PolicyRead policy;
@@ -87,7 +85,7 @@ void ZoneText(const char* name, wchar_t* text)
     if (name[0])
         AnsiToWide(name, text, zoneNameSize);
     else
-        wcscpy(text, L"名前なし (no name)");
+        wcscpy(text, noZoneNameWord);
 }
 
 bool NamesNoZone(const InForce& hours)
@@ -139,7 +137,7 @@ void TakeHours(bool starting, bool retry = false)
 {
     ChooseHours(policy, hoursPath, chosen);
     HoursSource source = chosen.source;
-    const wchar_t* why = HoursFaultText(chosen.error.fault);
+    const wchar_t* why = HoursFaultWord(chosen.error.fault);
     if (policy.kind == PolicyHours::NotConfigured) {
         Unread unread = Unread::No;
         if (chosen.error.fault == HoursFault::FileUnreadable)
@@ -147,7 +145,7 @@ void TakeHours(bool starting, bool retry = false)
         bool same = retry && unread == fileUnread;
         fileUnread = unread;
         if (unread == Unread::Held)
-            why = heldText;
+            why = fileHeldWord;
         if (chosen.refused && same)
             return;
     }
@@ -161,7 +159,7 @@ void TakeHours(bool starting, bool retry = false)
     // Hours that name no zone keep the system's as it is now until they are applied again.
     if (FindHoursZone(candidate.schedule, candidate.zone, candidate.zoneName) ==
         ZoneFound::Missing) {
-        Refuse(source, 0, L"このタイムゾーンはありません (no such time zone)", starting);
+        Refuse(source, 0, noSuchZoneWord, starting);
         return;
     }
     bool changed = candidate.source != inForce.source ||
@@ -181,26 +179,23 @@ void TakeHours(bool starting, bool retry = false)
     if (inForce.schedule.zone[0])
         wcscpy(zone, kept);
     else if (inForce.zoneName[0])
-        swprintf(zone, zoneNameSize + 32, L"%ls (システムの設定 / the system's)", kept);
+        swprintf(zone, zoneNameSize + 32, L"%ls %ls", kept, systemsZoneWord);
     else
-        wcscpy(zone, L"システムの設定 (the system's)");
+        wcscpy(zone, systemsZoneAloneWord);
     ReportHours(GuardEvent::HoursApplied, ranges, zone, source);
 }
 
-// The local time in the hours' zone, for an entry: "Mon 2026-12-07 08:40".
+// The local time in the hours' zone, for an entry: "2026/12/07 (Mon) 08:40", the day's
+// name in the reader's language.
 void LocalText(int64_t utc, wchar_t* text, int size)
 {
     if (utc == noChange) {
-        swprintf(text, static_cast<size_t>(size), L"終わりなし (no end)");
+        wcscpy(text, noEndWord);
         return;
     }
     LocalTime local = SplitLocalTime(LocalFromUtc(inForce.zone, utc));
-    const char* name = WeekdayName(local.weekday);
-    wchar_t day[4] = {};
-    for (int i = 0; i < 3 && name[i]; ++i)
-        day[i] = static_cast<wchar_t>(name[i]);
-    swprintf(text, static_cast<size_t>(size), L"%ls %04d-%02d-%02d %02d:%02d", day, local.year,
-             local.month, local.day, local.hour, local.minute);
+    swprintf(text, static_cast<size_t>(size), L"%04d/%02d/%02d (%ls) %02d:%02d", local.year,
+             local.month, local.day, WeekdayWord(local.weekday), local.hour, local.minute);
 }
 
 // Where the hours are now: at a beginning or an end, enforcement follows with one entry.

@@ -4,7 +4,6 @@
 #include "guard/StampWatch.h"
 
 #include "config/ConfigObserver.h"
-#include "config/Decimal.h"
 #include "config/Messages.h"
 #include "config/Settings.h"
 #include "platform/CodePage.h"
@@ -127,7 +126,7 @@ void ListFiles(wchar_t* buffer, int size)
     }
 }
 
-wchar_t appliedRules[decimalSize];
+int appliedRules;
 wchar_t appliedFiles[settingsFilesSize];
 StoreText accepted;
 
@@ -187,7 +186,7 @@ SettingsVerdict Accept(int last)
     before = accepted;
     heldRetry = false;
     heldReported = false;
-    WriteDecimal(static_cast<unsigned long long>(last + 1), appliedRules);
+    appliedRules = last + 1;
     ListFiles(appliedFiles, settingsFilesSize);
     WriteStoreText(last, interval, accepted);
     // Until the first are taken, those the store kept from before are the ones in force.
@@ -218,7 +217,7 @@ SettingsVerdict Judge(int last)
 
 }  // namespace
 
-const wchar_t* AppliedRules() { return appliedRules; }
+int AppliedRules() { return appliedRules; }
 const wchar_t* AppliedFiles() { return appliedFiles; }
 const StoreText& AcceptedText() { return accepted; }
 

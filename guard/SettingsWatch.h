@@ -54,7 +54,7 @@ SettingsVerdict CheckSettings();
 
 // The number of rules of the settings last applied, and the files they came from (at
 // most settingsFilesSize characters with the NUL), as the entry gives them.
-const wchar_t* AppliedRules();
+int AppliedRules();
 const wchar_t* AppliedFiles();
 
 // The settings last applied, as the guard's store writes them (SettingsStore.h).

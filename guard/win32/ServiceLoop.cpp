@@ -1,7 +1,7 @@
 #include "guard/win32/ServiceLoop.h"
 
 #include "guard/Guard.h"
-#include "guard/HoursWatch.h"
+#include "guard/GuardPass.h"
 #include "guard/win32/Win32Guard.h"
 
 #include <wtsapi32.h>
@@ -14,10 +14,6 @@ CRITICAL_SECTION changeLock;
 
 // Session changes wait here between the handler's thread and the loop's. More than fit
 // in a burst are dropped; the loop then lists the sessions again.
-struct SessionChange {
-    DWORD type;
-    SessionId session;
-};
 const int changeCapacity = 32;
 SessionChange changes[changeCapacity];
 int changeCount;
@@ -25,33 +21,18 @@ bool changesLost;
 // Set by the handler's thread when the clock was set or the PC resumed.
 LONG volatile clockChanged;
 
-void TakeSessionChanges()
+// Takes the changes the handler's thread queued, as logons and logoffs, into wake.
+void TakeSessionChanges(SessionChange* taken, GuardWake& wake)
 {
-    SessionChange taken[changeCapacity];
     EnterCriticalSection(&changeLock);
-    int count = changeCount;
-    bool lost = changesLost;
-    for (int i = 0; i < count; ++i)
+    wake.changeCount = changeCount;
+    wake.changesLost = changesLost;
+    for (int i = 0; i < changeCount; ++i)
         taken[i] = changes[i];
     changeCount = 0;
     changesLost = false;
     LeaveCriticalSection(&changeLock);
-
-    for (int i = 0; i < count; ++i) {
-        switch (taken[i].type) {
-        case WTS_CONSOLE_CONNECT:
-        case WTS_REMOTE_CONNECT:
-        case WTS_SESSION_LOGON:
-            GuardLogon(taken[i].session);
-            break;
-        case WTS_SESSION_LOGOFF:
-        case WTS_SESSION_TERMINATE:
-            GuardLogoff(taken[i].session);
-            break;
-        }
-    }
-    if (lost)
-        GuardReconcile();
+    wake.changes = taken;
 }
 
 // Signals event at the next change of a value or subkey anywhere under key.
@@ -65,9 +46,23 @@ bool ArmPolicyWatch(HKEY key, HANDLE event)
 
 void QueueSessionChange(DWORD type, SessionId session)
 {
+    SessionChangeKind kind;
+    switch (type) {
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT:
+    case WTS_SESSION_LOGON:
+        kind = SessionChangeKind::Logon;
+        break;
+    case WTS_SESSION_LOGOFF:
+    case WTS_SESSION_TERMINATE:
+        kind = SessionChangeKind::Logoff;
+        break;
+    default:
+        return;
+    }
     EnterCriticalSection(&changeLock);
     if (changeCount < changeCapacity)
-        changes[changeCount++] = SessionChange{type, session};
+        changes[changeCount++] = SessionChange{kind, session};
     else
         changesLost = true;
     LeaveCriticalSection(&changeLock);
@@ -98,8 +93,7 @@ void RunGuardLoop(const LoopWatch* watch)
     // The full path names the file in the event log.
     char path[MAX_PATH];
     DWORD length = GetFullPathNameA("hours.cfg", MAX_PATH, path, NULL);
-    StartHoursWatch(length > 0 && length < MAX_PATH ? path : "hours.cfg");
-    GuardStart(HoursEnforcing());
+    GuardTime next = GuardBegin(length > 0 && length < MAX_PATH ? path : "hours.cfg");
     // A save of hours.cfg is seen at once; without the notification, at the next poll.
     HANDLE folder = FindFirstChangeNotificationW(
         GuardFolder(), FALSE,
@@ -134,32 +128,26 @@ void RunGuardLoop(const LoopWatch* watch)
         handles[count++] = folder;
     }
     for (;;) {
-        // Every wake looks at the hours: one after the clock was set or the PC slept
-        // finds itself inside or outside them at once.
-        CheckHours();
-        GuardTime next = GuardNextWake();
-        GuardTime hours = NextHoursCheck();
-        if (next == 0 || hours < next)
-            next = hours;
         DWORD signalled = WaitForMultipleObjects(count, handles, FALSE, MillisecondsUntil(next));
         if (signalled == WAIT_OBJECT_0)
             break;
         if (signalled == WAIT_FAILED)
             Sleep(1000);  // a handle closed under us: look again rather than spin
+        GuardWake wake;
+        SessionChange taken[changeCapacity];
         if (signalled == WAIT_OBJECT_0 + 1) {
-            if (InterlockedExchange(&clockChanged, 0))
-                HoursReadAgain();
-            TakeSessionChanges();
+            wake.clockChanged = InterlockedExchange(&clockChanged, 0) != 0;
+            TakeSessionChanges(taken, wake);
         }
         if (watchAt && signalled == WAIT_OBJECT_0 + watchAt)
-            watch->Wake();
+            wake.settingsApplied = watch->Wake;
         if (policyAt && signalled == WAIT_OBJECT_0 + policyAt) {
-            HoursPolicyChanged();
+            wake.policyChanged = true;
             // Unarmed, it stays quiet: the polls still find each change, only later.
             ArmPolicyWatch(policies, policyEvent);
         }
         if (folderAt && signalled == WAIT_OBJECT_0 + folderAt) {
-            HoursFolderChanged();
+            wake.folderChanged = true;
             if (!FindNextChangeNotification(folder)) {
                 // Given up: the polls still find each edit, only later.
                 FindCloseChangeNotification(folder);
@@ -167,7 +155,7 @@ void RunGuardLoop(const LoopWatch* watch)
                 folderAt = 0;
             }
         }
-        GuardPoll();
+        next = GuardPass(wake);
     }
     GuardStop();
 }

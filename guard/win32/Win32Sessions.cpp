@@ -133,12 +133,18 @@ bool QueryText(SessionId session, WTS_INFO_CLASS what, wchar_t* text, int size)
     return found;
 }
 
-// A session counts once its user has logged on, while it is on a screen or disconnected.
-bool HasUser(const WTS_SESSION_INFOW& session)
+SessionState StateOf(WTS_CONNECTSTATE_CLASS state)
 {
-    wchar_t user[2];
-    bool inUse = session.State == WTSActive || session.State == WTSDisconnected;
-    return inUse && QueryText(session.SessionId, WTSUserName, user, 2);
+    switch (state) {
+    case WTSActive:
+        return SessionState::Active;
+    case WTSConnected:
+        return SessionState::Connected;
+    case WTSDisconnected:
+        return SessionState::Disconnected;
+    default:
+        return SessionState::Other;
+    }
 }
 
 }  // namespace
@@ -164,33 +170,22 @@ int64_t GuardUtcNow()
     return SystemUtcNow();
 }
 
-int ListUserSessions(SessionId* sessions, int capacity)
+int ListSessions(SessionFact* sessions, int capacity)
 {
     WTS_SESSION_INFOW* list = NULL;
     DWORD listed = 0;
     if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
         return -1;
-    int found = 0;
-    for (DWORD i = 0; i < listed && found < capacity; ++i)
-        if (HasUser(list[i]))
-            sessions[found++] = list[i].SessionId;
+    int count = 0;
+    for (DWORD i = 0; i < listed && count < capacity; ++i) {
+        wchar_t user[2];
+        SessionFact& fact = sessions[count++];
+        fact.id = list[i].SessionId;
+        fact.state = StateOf(list[i].State);
+        fact.hasUserName = QueryText(list[i].SessionId, WTSUserName, user, 2);
+    }
     WTSFreeMemory(list);
-    return found;
-}
-
-// Windows always lists session 0, its services'; a list with no session at all comes from
-// a system that keeps none (Wine), where the console session is the one user's.
-bool SessionHasUser(SessionId session)
-{
-    WTS_SESSION_INFOW* list = NULL;
-    DWORD listed = 0;
-    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &listed))
-        return true;
-    bool found = false;
-    for (DWORD i = 0; i < listed && !found; ++i)
-        found = list[i].SessionId == session && HasUser(list[i]);
-    WTSFreeMemory(list);
-    return found || (listed == 0 && session == ActiveConsoleSession());
+    return count;
 }
 
 SessionId ActiveConsoleSession()
@@ -311,14 +306,13 @@ bool PyxenEnded(ChildId child, unsigned long& status)
     return true;
 }
 
-void EndPyxen(ChildId child)
+void EndPyxen(ChildId child, GuardTime waitMs)
 {
     HANDLE process = AsChild(child)->process;
-    // It keeps no state: ending it loses nothing. Waiting for the end means a Pyxen
-    // that replaces it never sends requests beside it.
+    // It keeps no state: ending it loses nothing.
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
+        WaitForSingleObject(process, static_cast<DWORD>(waitMs));
     }
     Free(AsChild(child));
 }

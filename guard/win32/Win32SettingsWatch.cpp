@@ -21,7 +21,7 @@ HANDLE swapWanted;  // auto-reset: set by the watch's thread, taken by the loop
 // keeps its own copy until the next swap: its entry is written when the swap is done.
 struct Applied {
     long interval;
-    wchar_t rules[24];
+    int rules;
     wchar_t files[settingsFilesSize];
     StoreText text;
 };
@@ -29,11 +29,10 @@ CRITICAL_SECTION appliedLock;
 Applied handed;
 Applied swapping;
 
-void Copy(Applied& to, long interval, const wchar_t* rules, const wchar_t* files,
-          const StoreText& text)
+void Copy(Applied& to, long interval, int rules, const wchar_t* files, const StoreText& text)
 {
     to.interval = interval;
-    lstrcpynW(to.rules, rules, 24);
+    to.rules = rules;
     lstrcpynW(to.files, files, settingsFilesSize);
     to.text = text;
 }
@@ -88,7 +87,7 @@ void Wake()
         ReportGuardEvent(GuardEvent::StoreFailed, strings, 1);
         return;
     }
-    GuardSwapAll(swapping.interval, swapping.rules, swapping.files);
+    GuardSwapAll({swapping.interval, swapping.rules, swapping.files});
 }
 
 LoopWatch loopWatch = {NULL, Wake};

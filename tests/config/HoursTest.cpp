@@ -58,6 +58,8 @@ const ReadRow readRows[] = {
     {"Sat-Mon 10:00-11:00\nFri 22:00-24:00\nTue 0:00-24:00", HoursFault::None, 0,
      "Mon 10:00-11:00; Tue 00:00-24:00; Fri 22:00-24:00; Sat 10:00-11:00; Sun 10:00-11:00"},
     {"Monday,friday 09:00-10:00", HoursFault::None, 0, "Mon 09:00-10:00; Fri 09:00-10:00"},
+    {"Tue\t08:40 -\t12:30\r\nWed 08:40 - 12:30\nThu\r08:40-12:30", HoursFault::None, 0,
+     "Tue 08:40-12:30; Wed 08:40-12:30; Thu 08:40-12:30"},
     {"月,水 18:00-20:00\n土曜日、日曜\u300010:00-11:00\n火～木 07:00～07:30", HoursFault::None, 0,
      "Mon 18:00-20:00; Tue 07:00-07:30; Wed 07:00-07:30; Wed 18:00-20:00; Thu 07:00-07:30; "
      "Sat 10:00-11:00; Sun 10:00-11:00"},
@@ -70,6 +72,9 @@ const ReadRow readRows[] = {
     {"Mon 8-9", HoursFault::BadRange, 1, nullptr},
     {"Mon 080:00-09:00", HoursFault::BadRange, 1, nullptr},
     {"Mon 08:00-09:00 lunch", HoursFault::BadRange, 1, nullptr},
+    {"Mon 08:40 12:30", HoursFault::BadRange, 1, nullptr},
+    {"MonA 08:00-09:00", HoursFault::UnknownDay, 1, nullptr},
+    {"SunZ 08:00-09:00", HoursFault::UnknownDay, 1, nullptr},
     {"Mon 25:00-26:00", HoursFault::BadTime, 1, nullptr},
     {"Mon 08:60-09:00", HoursFault::BadTime, 1, nullptr},
     {"Mon 24:00-01:00", HoursFault::BadTime, 1, nullptr},
@@ -77,6 +82,7 @@ const ReadRow readRows[] = {
     {"Mon 08:00-08:00", HoursFault::EmptyRange, 1, nullptr},
     {"Mon 10:00-11:00\nMon 00:00-24:00 00:00-00:00", HoursFault::EmptyRange, 2, nullptr},
     {"ZONE=", HoursFault::ZoneEmpty, 1, nullptr},
+    {"ZONE= \t ", HoursFault::ZoneEmpty, 1, nullptr},
     {"ZONE=東京", HoursFault::ZoneNotAscii, 1, nullptr},
     {"ZONE=Tokyo Standard Time\nZONE=UTC", HoursFault::ZoneRepeated, 2, nullptr},
 };
@@ -173,6 +179,8 @@ std::map<std::string, ZoneRules> Zones()
     zones["Eastern, ended"] = ended;
     // Biases are LONGs from the registry, whatever they hold: summed in 64 bits, and held
     // to a day from UTC, which no zone reaches (the farthest is UTC+14).
+    zones["Feb 31"] = Zone(300, {2026, 11, 0, 1, 2, 0, 0, 0}, {2026, 2, 0, 31, 2, 0, 0, 0});
+    zones["month 13"] = Zone(300, {0, 11, 0, 1, 2, 0, 0, 0}, {0, 13, 0, 2, 2, 0, 0, 0});
     zones["Line Islands"] = Zone(-840);
     zones["a day ahead, or more"] = Zone(INT32_MIN);
     zones["a day ahead, or more"].rule.standardBias = INT32_MIN;
@@ -223,8 +231,16 @@ const ClockRow clockRows[] = {
     {"W. Europe", "Sun 01:30-02:30", "2026-10-25 00:45", false, "2026-10-25 01:00"},
     // Day 5 on the month's last day: daylight time from Sun 2024-03-31, not a week before.
     {"W. Europe", "Sun 02:30-03:30", "2024-03-31 00:30", false, "2024-03-31 01:00"},
-    // Southern hemisphere: daylight time ends Sun 2026-04-05 03:00 in Sydney.
+    // Southern hemisphere: daylight time ends Sun 2026-04-05 03:00 in Sydney, and begins
+    // again on Sun 2026-10-04 at 02:00, which is 03:00 from that very moment.
     {"AUS Eastern", "Mon-Fri 09:00-15:00", "2026-04-03 05:00", false, "2026-04-05 23:00"},
+    {"AUS Eastern", "Sun 03:00-04:00", "2026-10-03 16:00", true, "2026-10-03 17:00"},
+    // A rule for one year on a day the month lacks (Feb 31): its last day.
+    {"Feb 31", "Sat 03:00-04:00", "2026-02-28 07:00", true, "2026-02-28 08:00"},
+    // A damaged month: no daylight time at all.
+    {"month 13", "Wed 12:00-13:00", "2026-07-01 17:30", true, "2026-07-01 18:00"},
+    // A zone without year-specific rules has nothing new at the new year.
+    {"Tokyo", "Fri 08:00-09:00", "2026-12-31 12:00", false, "2026-12-31 23:00"},
     // Day 5 is the last: in September 2028 the fourth Sunday, the 24th.
     {"New Zealand", "Sun 09:00-10:00", "2028-09-23 20:30", true, "2028-09-23 21:00"},
     // Year-specific rules: the same July Wednesday with daylight time, then without.
@@ -251,6 +267,8 @@ TEST(HoursClock, SaysWhetherEnforcingAndWhenThatChanges)
         EXPECT_EQ(row.enforcing, state.enforcing);
         EXPECT_EQ(Utc(row.next), state.nextChange);
     }
+    // A zone with one rule for every year changes nothing at the new year.
+    EXPECT_EQ(NextZoneChange(zones.at("Tokyo"), Utc("2026-12-31 12:00")), noChange);
 }
 
 // What the guard's entries and the checker's report show of a moment, counted as the
@@ -266,6 +284,8 @@ TEST(LocalTime, ShowsTheCalendarsDayTheClockAndTheDaysName)
         {"2024-02-29 23:59", "Thu", "\u6728"},
         {"2100-03-01 00:00", "Mon", "\u6708"},
         {"2026-12-13 12:30", "Sun", "\u65e5"},
+        {"2027-01-15 10:00", "Fri", "\u91d1"},
+        {"2000-03-01 00:00", "Wed", "\u6c34"},  // the first day of a 400-year cycle
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.at);

@@ -1,4 +1,5 @@
-#include "guard/FakeGuardSystem.h"
+#include "ServiceDriver.h"
+
 #include "guard/Guard.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@ protected:
         FakeSetUserName(2, L"LAB\\pupil1");
         FakeSetUserName(5, L"LAB\\pupil2");
         FakeSetConsoleSession(2);
-        GuardStart();
+        BeginService("no-hours.cfg");
     }
 
     static std::vector<SessionId> Range(SessionId first, SessionId count)
@@ -35,23 +36,12 @@ protected:
         return count;
     }
 
-    // Runs the loop on the fake for ms: a pass at each wake, when it comes.
-    static void RunLoop(GuardTime ms)
-    {
-        GuardTime end = GuardNow() + ms;
-        for (GuardTime next = GuardNextWake(); next && next <= end; next = GuardNextWake()) {
-            FakeAdvance(next > GuardNow() ? next - GuardNow() : 0);
-            GuardPoll();
-        }
-        FakeAdvance(end - GuardNow());
-    }
-
     // Runs the session's Pyxen for ms, then ends it from outside.
     void RunThenEnd(SessionId session, GuardTime ms, unsigned long status = 1)
     {
         FakeAdvance(ms);
         FakeEndChild(FakeChildOf(session), status);
-        GuardPoll();
+        Wake();
     }
 
     // Ends the session's Pyxens quickly until it is held back.
@@ -143,12 +133,47 @@ TEST_F(GuardTest, OnlySessionsWithAUserGetAPyxen)
     EXPECT_EQ(Entries(GuardEvent::SessionLimit), 2);
 }
 
-TEST_F(GuardTest, AnEmptySessionListMeansTheConsole)
+TEST_F(GuardTest, WhatWindowsTellsOfASessionDecidesItsPyxen)
+{
+    const struct {
+        SessionState state;
+        bool hasUserName;
+        bool guarded;
+    } cases[] = {
+        {SessionState::Active, true, true},
+        {SessionState::Disconnected, true, true},  // the user comes back to it
+        {SessionState::Connected, false, false},   // its logon screen
+        {SessionState::Connected, true, false},
+        {SessionState::Active, false, false},
+        {SessionState::Other, true, false},  // listening, or being reset
+    };
+    for (const auto& c : cases) {
+        FakeGuardReset();
+        FakeSetConsoleSession(1);
+        FakeSetSessionFacts({{0, SessionState::Disconnected, false}, {1, c.state, c.hasUserName}});
+        GuardStart();
+        EXPECT_EQ(FakeRunningIn(1), c.guarded ? 1 : 0) << static_cast<int>(c.state);
+        EXPECT_EQ(FakeRunningIn(0), 0);
+        GuardStop();
+    }
+}
+
+TEST_F(GuardTest, OnlyASystemThatListsNoSessionMeansTheConsole)
 {
     FakeGuardReset();
     FakeSetConsoleSession(1);
     GuardStart();
     EXPECT_EQ(FakeRunningIn(1), 1);
+    FakeAdvance(quickEndMs);
+    FakeEndChild(FakeChildOf(1), 1);
+    Wake();
+    EXPECT_EQ(FakeRunningIn(1), 1);  // still the user's: started again
+
+    FakeGuardReset();
+    FakeSetConsoleSession(1);
+    FakeSetSessionFacts({{0, SessionState::Disconnected, false}});
+    GuardStart();
+    EXPECT_EQ(FakeRunningIn(1), 0);
 }
 
 TEST_F(GuardTest, APyxenThatEndsIsStartedAgainAtOnce)
@@ -179,10 +204,10 @@ TEST_F(GuardTest, QuickEndsAreHeldBackWithLongerPausesAndOneEntryEach)
     EXPECT_EQ(GuardNextWake(), GuardNow() + firstHoldMs);
 
     FakeAdvance(firstHoldMs - 1);
-    GuardPoll();
+    Wake();
     EXPECT_EQ(FakeRunningIn(2), 0);
     FakeAdvance(1);
-    GuardPoll();
+    Wake();
     EXPECT_EQ(FakeRunningIn(2), 1);
 
     RunThenEnd(2, 3000);  // quick again after the pause: held back at once, for longer
@@ -190,14 +215,14 @@ TEST_F(GuardTest, QuickEndsAreHeldBackWithLongerPausesAndOneEntryEach)
     EXPECT_EQ(FakeEvents().back().strings[3], L"240");
 
     FakeAdvance(2 * firstHoldMs);
-    GuardPoll();
+    Wake();
     RunThenEnd(2, quickEndMs);  // it ran long enough: the next end restarts at once
     EXPECT_EQ(FakeRunningIn(2), 1);
     EXPECT_EQ(FakeEvents().back().event, GuardEvent::PyxenRestarted);
 
     HoldBack(5);
     FakeSetSessions({2});  // logged off unseen during the pause: forgotten at its end
-    RunLoop(firstHoldMs);
+    RunService(firstHoldMs);
     EXPECT_EQ(FakeRunningIn(5), 0);
     EXPECT_EQ(GuardNextWake(), 0u);
 }
@@ -212,9 +237,9 @@ TEST_F(GuardTest, QuickEndsAreForgottenAtALogonWithEditedSettingsAndAtATakeover)
     HoldBack(2);
     HoldBack(5);
     int started = Entries(GuardEvent::PyxenStarted);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");  // no successor needed: started at once
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});  // no successor needed: started at once
     EXPECT_EQ(Entries(GuardEvent::PyxenStarted), started + 2);
-    RunLoop(0);
+    RunService(0);
     std::vector<std::wstring> applied;
     Entries(GuardEvent::SettingsApplied, &applied);
     EXPECT_EQ(applied, (std::vector<std::wstring>{L"3", L"pyxen.cfg", L"2"}));
@@ -225,9 +250,9 @@ TEST_F(GuardTest, QuickEndsAreForgottenAtALogonWithEditedSettingsAndAtATakeover)
         RunThenEnd(2, 1000);
     RunThenEnd(5, 1000);  // its second
     ChildId old = FakeChildOf(2);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
     RunThenEnd(5, 1000);  // held back before its successor's turn: not counted, not waited for
-    RunLoop(2000);
+    RunService(2000);
     Entries(GuardEvent::SettingsApplied, &applied);
     EXPECT_EQ(applied[2], L"1");
     GuardTime firstSweep = FakeFindChild(FakeChildOf(2))->started + 2000;
@@ -242,8 +267,8 @@ TEST_F(GuardTest, PausesStopAtTheLongest)
     HoldBack(2);
     for (int pause = 0; pause < 8; ++pause) {
         FakeAdvance(GuardNextWake() - GuardNow());
-        GuardPoll();  // starts one, which ends at once
-        GuardPoll();
+        Wake();  // starts one, which ends at once
+        Wake();
     }
     EXPECT_EQ(GuardNextWake() - GuardNow(), longestHoldMs);
     EXPECT_EQ(FakeEvents().back().strings[3], L"3600");
@@ -257,27 +282,27 @@ TEST_F(GuardTest, AFailedStartIsReportedOnceTriedAgainWithinSecondsThenAfterAPau
     EXPECT_EQ(FakeEvents().back().strings, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"1314"}));
     size_t entries = FakeEvents().size();
     EXPECT_EQ(GuardNextWake() - GuardNow(), startRetryMs);
-    RunLoop(startRetryMs);  // fails again: now a pause, quietly
+    RunService(startRetryMs);  // fails again: now a pause, quietly
     EXPECT_EQ(GuardNextWake() - GuardNow(), firstHoldMs);
     FakeFailStarts(2, 0);
-    RunLoop(firstHoldMs - 1);
+    RunService(firstHoldMs - 1);
     EXPECT_EQ(FakeRunningIn(2), 0);
-    RunLoop(1);
+    RunService(1);
     EXPECT_EQ(FakeRunningIn(2), 1);
     EXPECT_EQ(FakeEvents().size(), entries + 1);  // started, the one entry more
 
     FakeFailStarts(2, 1314);  // a single failure later is tried again at once
     RunThenEnd(2, 5 * 60 * 1000);
     FakeFailStarts(2, 0);
-    RunLoop(startRetryMs);
+    RunService(startRetryMs);
     EXPECT_EQ(FakeRunningIn(2), 1);
 
     ChildId old = FakeChildOf(2);  // so is a successor's
     FakeFailStarts(2, 1314);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
-    RunLoop(1);
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    RunService(1);
     FakeFailStarts(2, 0);
-    RunLoop(startRetryMs + 2000);
+    RunService(startRetryMs + 2000);
     EXPECT_NE(FakeChildOf(2), old);
     EXPECT_EQ(Entries(GuardEvent::PyxenStartFailed), 3);
 }
@@ -305,10 +330,10 @@ TEST_F(GuardTest, ASessionListThatCantBeHadForgetsNoSession)
 TEST_F(GuardTest, TheHoursEndingDuringASwapWriteNoEntryForIt)
 {
     FakeSetLoadTime(2, 60 * 1000);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
-    GuardPoll();
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    Wake();
     GuardSetEnforcing(false);
-    RunLoop(swapRetryMs);
+    RunService(swapRetryMs);
     EXPECT_EQ(Entries(GuardEvent::SettingsApplied), 0);
     EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 0);
 }
@@ -329,11 +354,11 @@ TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
         for (SessionId session = 1; session <= 50; ++session)
             FakeSetLoadTime(session, c.slowestLoad * session / 50);
         size_t started = FakeChildren().size();
-        GuardSwapAll(static_cast<long>(c.interval), L"11", L"pyxen.cfg");
+        GuardSwapAll({static_cast<long>(c.interval), 11, L"pyxen.cfg"});
         EXPECT_EQ(FakeChildren().size(), started);  // nothing on the watch's turn
-        GuardPoll();
+        Wake();
         EXPECT_EQ(FakeChildren().size(), started + 1);  // one start a pass
-        RunLoop(60 * 1000);
+        RunService(60 * 1000);
         EXPECT_EQ(FakeLongestOverlap(), 0u) << c.interval << " " << c.startTime;
         std::vector<std::wstring> applied;
         EXPECT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 1);
@@ -342,8 +367,8 @@ TEST_F(GuardTest, ASwapOfFiftySessionsNeverOverlapsNorHoldsUpTheLoop)
         EXPECT_EQ(FakeChildren().size(), started + 50);
     }
     // A logon and a stop in the midst of a swap.
-    GuardSwapAll(2000, L"11", L"pyxen.cfg");
-    GuardPoll();
+    GuardSwapAll({2000, 11, L"pyxen.cfg"});
+    Wake();
     FakeSetSessions({1, 77});
     GuardLogon(77);
     EXPECT_EQ(FakeRunningIn(77), 1);
@@ -359,9 +384,9 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     HoldBack(5);  // the swap releases it
     ChildId old2 = FakeChildOf(2);
     FakeEndAtStart(2, true, 3);
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
     size_t started = FakeChildren().size();
-    RunLoop(swapRetryMs - 1000);
+    RunService(swapRetryMs - 1000);
     EXPECT_EQ(FakeChildren().size(), started + 1);  // one that ends is no quick retry
     EXPECT_EQ(FakeChildOf(2), old2);
     EXPECT_EQ(FakeRunningIn(5), 1);
@@ -369,18 +394,61 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     EXPECT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 1);
     EXPECT_EQ(applied[2], L"1");
     size_t tried = FakeChildren().size();
-    RunLoop(3 * swapRetryMs);  // tried again each time, quietly
+    RunService(3 * swapRetryMs);  // tried again each time, quietly
     EXPECT_EQ(FakeChildren().size(), tried + 3);
     std::vector<std::wstring> failed;
     EXPECT_EQ(Entries(GuardEvent::SwapFailed, &failed), 1);
     EXPECT_EQ(failed, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"3", L"120"}));
 
     FakeEndAtStart(2, false);
-    RunLoop(swapRetryMs);
+    RunService(swapRetryMs);
     EXPECT_NE(FakeChildOf(2), old2);
     EXPECT_TRUE(FakeFindChild(old2)->endedByGuard);
     EXPECT_EQ(FakeRunningIn(2), 1);
     EXPECT_EQ(FakeLongestOverlap(), 0u);
+}
+
+TEST_F(GuardTest, APyxenThatEndsDuringASwapNeedsNoSuccessorOrHandsOverAtOnce)
+{
+    // Session 5's ends before its successor's turn: started again, it reads the new
+    // settings, and needs none.
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    FakeEndChild(FakeChildOf(5), 1);
+    Wake();
+    RunService(10 * 1000);
+    EXPECT_EQ(FakeChildren().size(), 4u);  // 2 and 5, 5 again, 2's successor
+    EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 2);
+
+    // Both old ones end while their successors load: each successor is the session's
+    // Pyxen at once, and the swap is reported then, not at the takeovers' time.
+    GuardSwapAll({2000, 4, L"pyxen.cfg"});
+    Wake();
+    Wake();
+    ASSERT_EQ(FakeChildren().size(), 6u);
+    FakeEndChild(4, 1);  // session 2's
+    FakeEndChild(3, 1);  // session 5's
+    Wake();
+    std::vector<std::wstring> applied;
+    ASSERT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 2);
+    EXPECT_EQ(applied[0], L"4");
+    EXPECT_EQ(FakeHeldChildren(), 2);
+    RunService(10 * 1000);
+    EXPECT_EQ(FakeRunningIn(2) + FakeRunningIn(5), 2);
+    EXPECT_EQ(FakeChildren().size(), 6u);
+}
+
+TEST_F(GuardTest, AnEndedPyxenIsGoneBeforeTheLoopGoesOnUnlessItCantBeEnded)
+{
+    FakeSetEndTime(2, 300);
+    GuardLogoff(2);
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    EXPECT_EQ(FakeChildren()[0].ended, 1300u);  // the loop waited for it
+
+    FakeSetEndTime(5, 60 * 1000);  // stuck: the loop waits no longer than it may
+    GuardTime before = GuardNow();
+    GuardLogoff(5);
+    EXPECT_EQ(GuardNow() - before, endWaitMs);
+    EXPECT_EQ(FakeHeldChildren(), 0);
 }
 
 TEST_F(GuardTest, StopEndsEveryPyxenAndIsReportedLast)
@@ -400,7 +468,7 @@ protected:
     static void Reported(SessionId session, const std::string& report)
     {
         ASSERT_TRUE(FakeWriteReport(session, report));
-        GuardPoll();
+        Wake();
     }
 };
 
@@ -428,13 +496,13 @@ TEST_F(DesktopGuardTest, ADesktopHasAPyxenWhileTheWatchNamesIt)
     for (int end = 0; end < 10 && FakeRunningOn(2, L"Two words"); ++end) {
         FakeAdvance(1000);
         FakeEndChild(FakeChildren().back().id, 4);
-        GuardPoll();
+        Wake();
     }
     std::vector<std::wstring> held;
     EXPECT_EQ(Entries(GuardEvent::DesktopPyxenHeldBack, &held), 1);
     EXPECT_EQ(held, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"Two words", L"4", L"120"}));
     EXPECT_EQ(Entries(GuardEvent::PyxenHeldBack), 0);
-    RunLoop(firstHoldMs);
+    RunService(firstHoldMs);
     EXPECT_EQ(FakeRunningOn(2, L"Two words"), 1);
 
     GuardLogoff(2);
@@ -461,14 +529,14 @@ TEST_F(DesktopGuardTest, TheWatchComesBackAsAPyxenDoesAndQuietly)
     size_t entries = FakeEvents().size();
     FakeAdvance(5 * 60 * 1000);
     FakeEndChild(FakeWatchOf(2), 9);
-    GuardPoll();
+    Wake();
     ASSERT_NE(FakeWatchOf(2), 0u);
     EXPECT_EQ(FakeEvents().size(), entries);
     EXPECT_EQ(FakeRunningOn(2, L"Lab"), 1);  // until the new watch says otherwise
     for (int end = 0; end < 10 && FakeWatchOf(2); ++end) {
         FakeAdvance(1000);
         FakeEndChild(FakeWatchOf(2), 9);
-        GuardPoll();
+        Wake();
     }
     EXPECT_EQ(Entries(GuardEvent::WatchHeldBack), 1);
 
@@ -502,8 +570,8 @@ TEST_F(DesktopGuardTest, ASwapReplacesTheDesktopsPyxensWithoutOverlapOnAnyDeskto
     for (const FakeChild& child : FakeChildren())
         old.push_back(child.id);
     size_t watches = FakeWatches().size();
-    GuardSwapAll(2000, L"3", L"pyxen.cfg");
-    RunLoop(60 * 1000);
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    RunService(60 * 1000);
     for (ChildId id : old)
         EXPECT_TRUE(FakeFindChild(id)->endedByGuard);
     EXPECT_EQ(FakeRunningIn(2), 3);

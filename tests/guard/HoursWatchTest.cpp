@@ -2,7 +2,9 @@
 // stamps and wall clock, which starts on Monday 2026-12-07 00:00 UTC in the zone UTC.
 #include "LoadCase.h"
 
-#include "guard/FakeGuardSystem.h"
+#include "ServiceDriver.h"
+
+#include "guard/EventWords.h"
 #include "guard/Guard.h"
 #include "guard/HoursWatch.h"
 
@@ -29,34 +31,33 @@ protected:
     void Start(const std::string& hours)
     {
         Write(hours);
-        StartHoursWatch("hours.cfg");
-        GuardStart(HoursEnforcing());
-        RunFor(0);
+        BeginService("hours.cfg");
+        begun = true;
     }
 
     void Write(const std::string& text)
     {
         std::ofstream("hours.cfg", std::ios::binary) << text;
         FakeSetStamp("hours.cfg", FileStamp{++saves, text.size(), true});
-        HoursFolderChanged();
+        if (begun)
+            FolderChanged();
     }
 
-    // The service loop for ms: every wake looks at the hours, then at the children.
-    void RunFor(GuardTime ms)
+    static void ClockChanged()
     {
-        GuardTime end = GuardNow() + ms;
-        for (;;) {
-            CheckHours();
-            GuardPoll();
-            GuardTime next = NextHoursCheck();
-            if (GuardTime wake = GuardNextWake(); wake && wake < next)
-                next = wake;
-            if (next > end)
-                break;
-            FakeAdvance(std::max(next, GuardNow()) - GuardNow());
-        }
-        FakeAdvance(end - GuardNow());
+        GuardWake wake;
+        wake.clockChanged = true;
+        Wake(wake);
     }
+
+    static void FolderChanged()
+    {
+        GuardWake wake;
+        wake.folderChanged = true;
+        Wake(wake);
+    }
+
+    void RunFor(GuardTime ms) { RunService(ms); }
 
     void RunUntil(int64_t utc) { RunFor(static_cast<GuardTime>(utc - GuardUtcNow()) * 1000); }
 
@@ -73,6 +74,7 @@ protected:
 
     ScratchDirectory scratch;
     uint64_t saves = 0;
+    bool begun = false;
 };
 
 using Strings = std::vector<std::wstring>;
@@ -82,9 +84,9 @@ TEST_F(HoursWatchTest, PyxensRunFromEachBeginningToEachEndAndNotBetween)
     Start("Mon 08:40-12:30\nMon 23:00-01:00\n");
     EXPECT_EQ(Running(), 0);
     ASSERT_EQ(Hours().size(), 2u);
-    EXPECT_EQ(Hours()[0].strings, (Strings{L"hours.cfg", L"2", L"システムの設定 (the system's)"}));
+    EXPECT_EQ(Hours()[0].strings, (Strings{L"hours.cfg", L"2", L"%%2024"}));
     EXPECT_EQ(Hours()[1].event, GuardEvent::HoursEnded);
-    EXPECT_EQ(Hours()[1].strings[1], L"Mon 2026-12-07 08:40");
+    EXPECT_EQ(Hours()[1].strings[1], L"2026/12/07 (%%2030) 08:40");
 
     // A logon outside the hours gets none, and wakes come at least once a minute.
     FakeSetSessions({1, 2, 3});
@@ -100,19 +102,19 @@ TEST_F(HoursWatchTest, PyxensRunFromEachBeginningToEachEndAndNotBetween)
     for (const FakeChild& child : FakeChildren())
         EXPECT_EQ(child.started, GuardNow());
     EXPECT_EQ(Hours().back().event, GuardEvent::HoursBegan);
-    EXPECT_EQ(Hours().back().strings[1], L"Mon 2026-12-07 12:30");
+    EXPECT_EQ(Hours().back().strings[1], L"2026/12/07 (%%2030) 12:30");
     RunUntil(monday + 12 * 3600 + 30 * 60);
     EXPECT_EQ(Running(), 0);
     for (const FakeChild& child : FakeChildren())
         EXPECT_EQ(child.ended, GuardNow());
-    EXPECT_EQ(Hours().back().strings[1], L"Mon 2026-12-07 23:00");
+    EXPECT_EQ(Hours().back().strings[1], L"2026/12/07 (%%2030) 23:00");
 
     // Past midnight, then a week on: one entry for each beginning and each end.
     size_t before = Hours().size();
     RunUntil(monday + 7 * secondsPerDay + 10 * 3600);
     EXPECT_EQ(Hours().size(), before + 3);
     EXPECT_EQ(Running(), 3);
-    EXPECT_EQ(Hours().back().strings[1], L"Mon 2026-12-14 12:30");
+    EXPECT_EQ(Hours().back().strings[1], L"2026/12/14 (%%2030) 12:30");
 }
 
 TEST_F(HoursWatchTest, AWakeAfterSleepOrASetClockFindsWhereTheHoursAre)
@@ -121,12 +123,11 @@ TEST_F(HoursWatchTest, AWakeAfterSleepOrASetClockFindsWhereTheHoursAre)
     FakeAdvance(1000);
     // Slept from 00:00 to 09:00: the resume wakes the loop, which enforces at once.
     FakeSetUtc(monday + 9 * 3600);
-    HoursReadAgain();
-    RunFor(0);
+    ClockChanged();
     EXPECT_EQ(Running(), 2);
     // Woken after the range: no Pyxen, whatever it missed.
     FakeSetUtc(monday + 13 * 3600);
-    RunFor(0);
+    ClockChanged();
     EXPECT_EQ(Running(), 0);
     EXPECT_EQ(Hours().size(), 4u);  // applied, ended, began, ended
 }
@@ -168,7 +169,7 @@ TEST_F(HoursWatchTest, ABrokenEditIsRefusedWholeAndTheHoursInForceStay)
     FileStamp deleted{0, 0, false};
     deleted.gone = true;
     FakeSetStamp("hours.cfg", deleted);
-    HoursFolderChanged();
+    FolderChanged();
     RunFor(hoursQuietMs);
     EXPECT_EQ(Running(), 2);
 }
@@ -205,10 +206,8 @@ TEST_F(HoursWatchTest, AFileThatIsThereButCantBeOpenedIsRefusedAndReadOnceItCanB
     RunFor(hoursPollMs);
     EXPECT_EQ(Running(), 2);
     ASSERT_EQ(Hours().size(), 7u);  // applied, began, refused twice, ended, applied, began
-    EXPECT_EQ(Hours()[2].strings, (Strings{L"hours.cfg", L"0",
-                                           L"ファイルはありますが開けません (the file is there but can't be opened)"}));
-    EXPECT_EQ(Hours()[3].strings, (Strings{L"hours.cfg", L"0",
-                                           L"ほかのプログラムが開いているため読み込めません (another program holds it open)"}));
+    EXPECT_EQ(Hours()[2].strings, (Strings{L"hours.cfg", L"0", HoursFaultWord(HoursFault::FileUnreadable)}));
+    EXPECT_EQ(Hours()[3].strings, (Strings{L"hours.cfg", L"0", fileHeldWord}));
 }
 
 TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
@@ -224,7 +223,7 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
     // A standard user's tzutil /s, then a clock set: the Pyxens run on until 12:30 in Tokyo.
     FakeSetSystemZone("Hawaiian Standard Time");
     RunFor(hoursPollMs);
-    HoursReadAgain();
+    ClockChanged();
     RunUntil(monday + 3 * 3600 + 30 * 60 - 1);
     EXPECT_EQ(Running(), 2);
     RunFor(1000);
@@ -238,7 +237,7 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
     EXPECT_EQ(Hours()[2].strings,
               (Strings{policy, L"Tokyo Standard Time", L"Hawaiian Standard Time", L"Tokyo Standard Time"}));
     EXPECT_EQ(Hours()[4].strings,
-              (Strings{policy, L"2", L"Hawaiian Standard Time (システムの設定 / the system's)"}));
+              (Strings{policy, L"2", L"Hawaiian Standard Time %%2023"}));
 }
 
 TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
@@ -267,7 +266,7 @@ TEST_F(HoursWatchTest, HoursInAZoneThePCLacksAreRefusedUntilItHasIt)
     ASSERT_EQ(Hours().size(), 1u);
     EXPECT_EQ(Hours()[0].event, GuardEvent::HoursFailClosed);
     EXPECT_EQ(Hours()[0].strings,
-              (Strings{L"hours.cfg", L"0", L"このタイムゾーンはありません (no such time zone)"}));
+              (Strings{L"hours.cfg", L"0", L"%%2021"}));
     // 18:00 in Tokyo once Windows has the zone and the file is saved again.
     FakeSetZone("Tokyo Standard Time", ZoneRules{{-540, 0, 0, {}, {}}, 0, 0, {}});
     Write("ZONE=Tokyo Standard Time\nMon 08:40-12:30\n");
@@ -275,7 +274,7 @@ TEST_F(HoursWatchTest, HoursInAZoneThePCLacksAreRefusedUntilItHasIt)
     EXPECT_EQ(Running(), 0);
     ASSERT_EQ(Hours().size(), 3u);  // refused, applied, ended
     EXPECT_EQ(Hours()[1].strings, (Strings{L"hours.cfg", L"1", L"Tokyo Standard Time"}));
-    EXPECT_EQ(Hours()[2].strings, (Strings{L"hours.cfg", L"Mon 2026-12-14 08:40"}));
+    EXPECT_EQ(Hours()[2].strings, (Strings{L"hours.cfg", L"2026/12/14 (%%2030) 08:40"}));
 }
 
 }  // namespace

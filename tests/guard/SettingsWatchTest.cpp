@@ -76,8 +76,13 @@ TEST_F(SettingsWatchTest, AnEditIsReadOnceItHasSettledAndReportedOnce)
     EXPECT_EQ(RunFor(3 * settingsPollMs), V{});
 
     EXPECT_TRUE(FakeEvents().empty());  // the swap reports it, once done
-    EXPECT_EQ(std::wstring(AppliedRules()), L"4");
+    EXPECT_EQ(AppliedRules(), 4);
     EXPECT_EQ(std::wstring(AppliedFiles()), L"pyxen.cfg, games.txt");
+
+    // One letter changed, the size the same: a new rule all the same.
+    Write("pyxen.cfg", "Solitaire\r\nPaint\r\nChest\r\nREAD games.txt\r\n");
+    SettingsFolderChanged();
+    EXPECT_EQ(RunFor(settingsQuietMs), V{SettingsVerdict::Applied});
 }
 
 TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
@@ -85,7 +90,7 @@ TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
     Write("games.txt", "Minesweeper\r\nPinball\r\n");
     EXPECT_EQ(RunFor(settingsPollMs - 1), V{});  // no notification for a list elsewhere
     EXPECT_EQ(RunFor(1 + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()), L"3");
+    EXPECT_EQ(AppliedRules(), 3);
 
     FakeSetStamp("games.txt", FileStamp{0, 0, false});  // the share went away
     EXPECT_EQ(RunFor(3 * settingsPollMs), V{});
@@ -97,7 +102,8 @@ TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
     Write("other.txt", "Chess\r\nGo\r\n");
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()) + L" " + AppliedFiles(), L"2 pyxen.cfg, other.txt");
+    EXPECT_EQ(AppliedRules(), 2);
+    EXPECT_EQ(std::wstring(AppliedFiles()), L"pyxen.cfg, other.txt");
 }
 
 TEST_F(SettingsWatchTest, ABrokenEditIsRefusedWithItsReasonAndTriedAgainAtTheNextChange)
@@ -144,7 +150,7 @@ TEST_F(SettingsWatchTest, TheStoreGivesAPyxenEveryRuleAsTheInstallFolderGaveIt)
     ASSERT_FALSE(OpenSettingsStore("."));  // nothing accepted yet: the install folder
     EXPECT_EQ(std::string(PyxenFolder()), ".");
     ASSERT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Applied);
-    auto installed = Loaded(static_cast<int>(wcstol(AppliedRules(), nullptr, 10)) - 1);
+    auto installed = Loaded(AppliedRules() - 1);
     ASSERT_TRUE(WriteSettingsStore(AcceptedText()));
     EXPECT_EQ(std::string(PyxenFolder()), "./Guard");
 
@@ -182,7 +188,7 @@ TEST_F(SettingsWatchTest, AnEditOfAHeldFileIsToldOnceAndReadOnceLetGo)
     EXPECT_EQ(FakeEvents()[0].event, GuardEvent::SettingsHeld);
     FakeHoldFile("games.txt", false);
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
-    EXPECT_EQ(std::wstring(AppliedRules()), L"3");
+    EXPECT_EQ(AppliedRules(), 3);
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ expect_eq "the event source" "$(msiinfo export "$msi" Registry | tr -d '\r' |
     awk -F '\t' '$3 == "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen" {
         print $2 "|" $4 "|" $5 "|" $6 }' | sort | tr '\n' ' ')" \
     "2|-||GuardService 2|EventMessageFile|[#$(Cell Component GuardService 6)]|GuardService \
+2|ParameterMessageFile|[#$(Cell Component GuardService 6)]|GuardService \
 2|TypesSupported|#7|GuardService "
 # The x64 package leaves them out when it copies the x86 one's over: Windows would take
 # the copies (created after their last change) for unedited and overwrite them.

@@ -315,7 +315,7 @@ def CheckMessageTable(image, pe, messageFile):
                              for l in (0x409, LANGUAGE_JAPANESE))
     except (struct.error, UnicodeDecodeError) as error:
         return [f"message table unreadable: {error}"]
-    severities = {"Informational": 1, "Warning": 2, "Error": 3}
+    severities = {"Success": 0, "Informational": 1, "Warning": 2, "Error": 3}
     problems = []
     for number, severity in re.findall(r"^MessageId=(\w+)\nSeverity=(\w+)", messageFile, re.M):
         messageId = severities[severity] << 30 | int(number, 0)
@@ -326,6 +326,10 @@ def CheckMessageTable(image, pe, messageFile):
             problems.append(f"message {messageId:#x} has other insertions in each language")
         elif not re.search("[\u3040-\u30ff\u4e00-\u9fff]", japanese[messageId]):
             problems.append(f"message {messageId:#x} in 0x411 is not in Japanese")
+        elif severity == "Success" and (english[messageId].endswith("\n") or
+                                        japanese[messageId].endswith("\n")):
+            # A word inside an entry's sentence: a line end would break the sentence.
+            problems.append(f"word {messageId} ends its line")
     return problems
 
 

@@ -209,8 +209,12 @@ class MessageTableChecks(unittest.TestCase):
             "not exactly 0x409 and 0x411"])
 
     def test_a_message_missing_in_japanese_is_noticed(self):
-        # The first block (the service's start and stop) holding one message of another id.
-        struct.pack_into("<II", self.image, self.tables[0x411].offset + 4, 0x40007000, 0x40007000)
+        # The block of the service's start and stop holding one message of another id.
+        table = self.tables[0x411].offset
+        (blocks,) = struct.unpack_from("<I", self.image, table)
+        block = next(table + 4 + 12 * b for b in range(blocks)
+                     if struct.unpack_from("<I", self.image, table + 4 + 12 * b)[0] == 0x40000001)
+        struct.pack_into("<II", self.image, block, 0x40007000, 0x40007000)
         self.assertEqual(self.Problems(), [f"messages: message {i:#x} missing in a language"
                                            for i in (0x40000001, 0x40000002)])
 
