@@ -17,9 +17,11 @@ namespace {
 // guard's start of it.
 const DWORD lookEveryMs = 1000;
 
-// Reading a desktop's windows and owner; what is needed to be on it, or to change it, is
-// not asked for, so a desktop whose access list lets SYSTEM read it is never "shut".
-const ACCESS_MASK readAccess = READ_CONTROL | DESKTOP_READOBJECTS | DESKTOP_ENUMERATE;
+// Reading a desktop's windows and owner. OpenInputDesktop wants DESKTOP_READOBJECTS and
+// DESKTOP_WRITEOBJECTS asked for with READ_CONTROL, so every desktop is opened so; what
+// is needed to change it, or to be on it, is not asked for.
+const ACCESS_MASK readAccess =
+    READ_CONTROL | DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS | DESKTOP_ENUMERATE;
 
 // More windows than this on one desktop: it is in use, whoever owns them.
 const int windowCapacity = 512;
