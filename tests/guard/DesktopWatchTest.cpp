@@ -32,6 +32,7 @@ TEST(DesktopReportTest, AnyNameGoesThroughAndNoLineCanBeForged)
 
     int full = 0;
     EXPECT_FALSE(AppendDesktopLine(report, full, 6, DesktopLineKind::Desktop, L"Lab"));
+    EXPECT_FALSE(AppendDesktopLine(report, full, desktopReportSize, DesktopLineKind::Shut, L""));
     EXPECT_EQ(full, 0);
     for (const char* bad : {"desktop\n", "desktop \n", "desk Lab\n", "desktop a%00\n", "desktop %0041\n",
                             "desktop a b\n", "end x\n", "desktop %0000\n", "desktop Lab"}) {
