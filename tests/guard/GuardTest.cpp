@@ -437,6 +437,17 @@ TEST_F(GuardTest, APyxenThatEndsDuringASwapNeedsNoSuccessorOrHandsOverAtOnce)
     EXPECT_EQ(FakeChildren().size(), 6u);
 }
 
+TEST_F(GuardTest, ASuccessorsQuickEndsCountFromItsOwnStart)
+{
+    RunService(10 * 60 * 1000);  // the old ones have run long
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    RunService(10 * 1000);
+    ASSERT_EQ(Entries(GuardEvent::SettingsApplied), 1);
+    for (int end = 0; end <= quickEndsAllowed; ++end)
+        RunThenEnd(2, 1000);
+    EXPECT_EQ(Entries(GuardEvent::PyxenHeldBack), 1);
+}
+
 TEST_F(GuardTest, AnEndedPyxenIsGoneBeforeTheLoopGoesOnUnlessItCantBeEnded)
 {
     FakeSetEndTime(2, 300);

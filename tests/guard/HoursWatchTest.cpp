@@ -115,6 +115,12 @@ TEST_F(HoursWatchTest, PyxensRunFromEachBeginningToEachEndAndNotBetween)
     EXPECT_EQ(Hours().size(), before + 3);
     EXPECT_EQ(Running(), 3);
     EXPECT_EQ(Hours().back().strings[1], L"2026/12/14 (%%2030) 12:30");
+
+    // Saved again as it was: nothing to tell.
+    before = Hours().size();
+    Write("Mon 08:40-12:30\nMon 23:00-01:00\n");
+    RunFor(hoursQuietMs);
+    EXPECT_EQ(Hours().size(), before);
 }
 
 TEST_F(HoursWatchTest, AWakeAfterSleepOrASetClockFindsWhereTheHoursAre)

@@ -189,6 +189,13 @@ TEST_F(SettingsWatchTest, AnEditOfAHeldFileIsToldOnceAndReadOnceLetGo)
     FakeHoldFile("games.txt", false);
     EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
     EXPECT_EQ(AppliedRules(), 3);
+
+    // Held again at a later edit: told again.
+    Write("games.txt", "Minesweeper\r\n");
+    FakeHoldFile("games.txt", true);
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Refused});
+    EXPECT_EQ(FakeEvents().size(), 2u);
+    EXPECT_EQ(FakeEvents()[1].event, GuardEvent::SettingsHeld);
 }
 
 }  // namespace
