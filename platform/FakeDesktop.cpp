@@ -1,23 +1,9 @@
 #include "platform/FakeDesktop.h"
 
-#include "platform/PendingCloses.h"
-
 #include <stdint.h>
 #include <string.h>
 
 namespace {
-
-struct FakeWindow {
-    std::string title;
-    OnClose onClose;
-    bool open;
-    int closeRequests;
-    std::function<void()> onRequest;
-    WindowExemption exemption;
-    uintptr_t unanswered;
-    unsigned long thread;
-    Unswitchable unswitchable;
-};
 
 std::vector<FakeWindow> windows;
 std::vector<HWND> closeLog;
@@ -32,10 +18,21 @@ FakeWindow* Find(HWND window)
     return &windows[index - 1];
 }
 
-unsigned long Owner(HWND window)
+FakeWindow* FindOpen(HWND window)
 {
     FakeWindow* found = Find(window);
-    return found && found->open ? found->thread : 0;
+    return found && found->open ? found : nullptr;
+}
+
+// GetWindowTextA and GetClassNameA stop at the first NUL, like this copy.
+int Copy(const std::string& text, char* out, int size)
+{
+    if (size <= 0)
+        return 0;
+    size_t length = strnlen(text.c_str(), size - 1);
+    memcpy(out, text.data(), length);
+    out[length] = '\0';
+    return static_cast<int>(length);
 }
 
 }  // namespace
@@ -46,16 +43,21 @@ void FakeReset()
     closeLog.clear();
     errorBoxes.clear();
     titleReads = 0;
-    ResetCloseRequests();
 }
 
 HWND FakeAddWindow(const std::string& title, OnClose onClose)
 {
-    // Each window on a thread of its own until FakeShareThread says otherwise.
-    unsigned long thread = static_cast<unsigned long>(windows.size() + 1);
-    windows.push_back(FakeWindow{title, onClose, true, 0, nullptr, WindowExemption::None, 0,
-                                 thread, Unswitchable::No});
+    FakeWindow window;
+    window.title = title;
+    window.onClose = onClose;
+    window.thread = window.process = static_cast<unsigned long>(windows.size() + 1);
+    windows.push_back(window);
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(windows.size()));
+}
+
+FakeWindow& FakeWindowOf(HWND window)
+{
+    return *Find(window);
 }
 
 void FakeOnCloseRequest(HWND window, std::function<void()> action)
@@ -65,22 +67,15 @@ void FakeOnCloseRequest(HWND window, std::function<void()> action)
 
 void FakeAnswer(HWND window)
 {
-    EndCloseRequest(Find(window)->unanswered);
-}
-
-void FakeSetExemption(HWND window, WindowExemption exemption)
-{
-    Find(window)->exemption = exemption;
+    FakeWindow* found = Find(window);
+    if (found->answer)
+        found->answer(found->unanswered);
 }
 
 void FakeShareThread(HWND window, HWND with)
 {
     Find(window)->thread = Find(with)->thread;
-}
-
-void FakeSetUnswitchable(HWND window, Unswitchable reason)
-{
-    Find(window)->unswitchable = reason;
+    Find(window)->process = Find(with)->process;
 }
 
 void FakeCloseWindow(HWND window)
@@ -95,8 +90,7 @@ void FakeSetTitle(HWND window, const std::string& title)
 
 bool FakeIsOpen(HWND window)
 {
-    FakeWindow* found = Find(window);
-    return found && found->open;
+    return FindOpen(window) != nullptr;
 }
 
 int FakeCloseRequests(HWND window)
@@ -137,25 +131,56 @@ void EnumTopWindows(WNDENUMPROC proc)
 int ReadWindowTitle(HWND window, char* title, int size)
 {
     ++titleReads;
-    FakeWindow* found = Find(window);
-    if (!found || !found->open || size <= 0) {
-        if (size > 0)
-            title[0] = '\0';
-        return 0;
-    }
-    // GetWindowTextA stops at the first NUL of the caption, like this copy.
-    size_t length = strnlen(found->title.c_str(), size - 1);
-    memcpy(title, found->title.data(), length);
-    title[length] = '\0';
-    return static_cast<int>(length);
+    FakeWindow* found = FindOpen(window);
+    if (size > 0)
+        title[0] = '\0';
+    return found ? Copy(found->title, title, size) : 0;
 }
 
-bool RequestClose(HWND window)
+int ReadClassName(HWND window, char* name, int size)
 {
-    uintptr_t request = OpenCloseRequest(window, Owner);
-    if (!request)
-        return false;  // gone, or its thread still handles a request
+    FakeWindow* found = FindOpen(window);
+    if (size > 0)
+        name[0] = '\0';
+    return found ? Copy(found->className, name, size) : 0;
+}
+
+unsigned long WindowThread(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found ? found->thread : 0;
+}
+
+unsigned long WindowProcess(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found ? found->process : 0;
+}
+
+unsigned long OwnProcess()
+{
+    return fakeOwnProcess;
+}
+
+HWND ShellWindow()
+{
+    for (size_t i = 0; i < windows.size(); ++i)
+        if (windows[i].shell)
+            return reinterpret_cast<HWND>(static_cast<uintptr_t>(i + 1));
+    return nullptr;
+}
+
+bool WindowHung(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found && found->onClose == OnClose::Hung;
+}
+
+bool SendCloseRequest(HWND window, uintptr_t request, CloseAnswered answered)
+{
     FakeWindow* found = Find(window);
+    if (found->onClose == OnClose::Denied)
+        return false;
     ++found->closeRequests;
     closeLog.push_back(window);
     if (found->onRequest) {
@@ -165,24 +190,53 @@ bool RequestClose(HWND window)
     }
     if (found->onClose == OnClose::Hang) {
         found->unanswered = request;
-        return false;
+        found->answer = answered;
+        return true;
     }
-    EndCloseRequest(request);
     if (found->onClose == OnClose::Close)
         found->open = false;
+    answered(request);
     return true;
 }
 
-WindowExemption ExemptionOf(HWND window)
+CloseWait AwaitCloseAnswer(HWND window, uintptr_t request, bool (*open)(uintptr_t),
+                           unsigned long wait)
 {
     FakeWindow* found = Find(window);
-    return found ? found->exemption : WindowExemption::None;
+    found->lastWait = wait;
+    if (!open(request))
+        return CloseWait::Answered;
+    return found->open ? CloseWait::TimedOut : CloseWait::Gone;
 }
 
-Unswitchable WhyUnswitchable(HWND window)
+bool WindowVisible(HWND window)
 {
-    FakeWindow* found = Find(window);
-    return found ? found->unswitchable : Unswitchable::No;
+    FakeWindow* found = FindOpen(window);
+    return found && found->visible;
+}
+
+bool WindowOwned(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found && found->owned;
+}
+
+unsigned long WindowExStyle(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found ? found->exStyle : 0;
+}
+
+bool WindowCloaked(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found && found->cloaked;
+}
+
+VirtualDesktop DesktopOf(HWND window)
+{
+    FakeWindow* found = FindOpen(window);
+    return found ? found->desktop : VirtualDesktop::Unknown;
 }
 
 void ShowErrorBox(const wchar_t* caption, const wchar_t* text, const char* path)

@@ -80,14 +80,13 @@ IVirtualDesktopManager* DesktopManager()
     return desktopManager;
 }
 
-// True unless the shell says the window is on the current virtual desktop or on none:
-// a game moved to another desktop is still in use, and one the shell won't tell about
-// is asked as before.
-bool MaybeOnAnotherDesktop(HWND window)
+}  // namespace
+
+VirtualDesktop DesktopOf(HWND window)
 {
     IVirtualDesktopManager* manager = DesktopManager();
     if (!manager)
-        return true;
+        return VirtualDesktop::Unknown;
     BOOL onCurrent = FALSE;
     GUID desktop;
     HRESULT result = manager->IsWindowOnCurrentVirtualDesktop(window, &onCurrent);
@@ -101,12 +100,14 @@ bool MaybeOnAnotherDesktop(HWND window)
             manager->Release();
             desktopManager = NULL;
         }
-        return true;
+        return VirtualDesktop::Unknown;
     }
-    return !onCurrent && !IsEqualGUID(desktop, GUID_NULL);
+    if (onCurrent)
+        return VirtualDesktop::Current;
+    return IsEqualGUID(desktop, GUID_NULL) ? VirtualDesktop::None : VirtualDesktop::Other;
 }
 
-bool Cloaked(HWND window)
+bool WindowCloaked(HWND window)
 {
     static bool loaded;
     static GetAttributeProc getAttribute;
@@ -116,26 +117,21 @@ bool Cloaked(HWND window)
             SystemFunction(L"dwmapi.dll", "DwmGetWindowAttribute"));
     }
     DWORD cloaked = 0;
-    if (!getAttribute ||
-        FAILED(getAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) || !cloaked)
-        return false;
-    return !MaybeOnAnotherDesktop(window);
+    return getAttribute &&
+           SUCCEEDED(getAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked;
 }
 
-}  // namespace
-
-// Cheapest first: the first three read the window's own record, while cloaking asks the
-// window manager and, for a cloaked window, the shell.
-Unswitchable WhyUnswitchable(HWND window)
+bool WindowVisible(HWND window)
 {
-    if (!IsWindowVisible(window))
-        return Unswitchable::Invisible;
-    if (GetWindow(window, GW_OWNER))
-        return Unswitchable::Owned;
-    LONG style = GetWindowLongA(window, GWL_EXSTYLE);
-    if ((style & WS_EX_TOOLWINDOW) && !(style & WS_EX_APPWINDOW))
-        return Unswitchable::ToolWindow;
-    if (Cloaked(window))
-        return Unswitchable::Cloaked;
-    return Unswitchable::No;
+    return IsWindowVisible(window) != FALSE;
+}
+
+bool WindowOwned(HWND window)
+{
+    return GetWindow(window, GW_OWNER) != NULL;
+}
+
+unsigned long WindowExStyle(HWND window)
+{
+    return static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE));
 }

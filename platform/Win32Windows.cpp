@@ -1,7 +1,5 @@
 #include "platform/Window.h"
 
-#include "platform/PendingCloses.h"
-
 #include <string.h>
 
 // How often the wait looks at the target again when no message wakes it.
@@ -23,85 +21,72 @@ int ReadWindowTitle(HWND window, char* title, int size)
     return static_cast<int>(strlen(title));
 }
 
-static unsigned long WindowThread(HWND window)
+int ReadClassName(HWND window, char* name, int size)
+{
+    return GetClassNameA(window, name, size);
+}
+
+unsigned long WindowThread(HWND window)
 {
     return GetWindowThreadProcessId(window, NULL);
 }
 
-// The program whose request the wait last ran out on, and that request. While it stays
-// open the program is busy with it, most likely asking its user: its windows on other
-// threads are asked without a wait, or a program that opens a question in each of many
-// windows would hold every sweep closeWait for each of them.
-static DWORD stalledProcess;
-static uintptr_t stalledRequest;
-
-// Runs whenever the answer comes: inside the wait, or long after it, from the host's
-// message loop. The request id names its own slot, so no wait mistakes another answer
-// for its own.
-static void CALLBACK CloseAnswered(HWND, UINT, ULONG_PTR request, LRESULT)
+unsigned long WindowProcess(HWND window)
 {
-    EndCloseRequest(request);
-}
-
-// A program that pumps messages while it asks its user whether to save is waited for
-// up to closeWait, as Windows waits before calling it not responding; past that the
-// sweep goes on and the request stays outstanding. A plain SendMessage would wait as
-// long as the question stays open; a send with a timeout would forget the request and
-// let the next sweep send a second WM_CLOSE into the window still handling the first.
-bool RequestClose(HWND window)
-{
-    if (IsHungAppWindow(window))
-        return false;
-    uintptr_t request = OpenCloseRequest(window, WindowThread);
-    if (!request)
-        return false;
-    // Fails at once, with ERROR_ACCESS_DENIED, for a window of a process with higher
-    // rights (UIPI): nothing was sent, so there is nothing to wait for.
-    if (!SendMessageCallbackA(window, WM_CLOSE, 0, 0, CloseAnswered, request)) {
-        EndCloseRequest(request);
-        return false;
-    }
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    bool noWait = process == stalledProcess && CloseRequestOpen(stalledRequest);
+    return process;
+}
+
+unsigned long OwnProcess()
+{
+    return GetCurrentProcessId();
+}
+
+HWND ShellWindow()
+{
+    return GetShellWindow();
+}
+
+bool WindowHung(HWND window)
+{
+    return IsHungAppWindow(window) != FALSE;
+}
+
+// The one answer callback the sweep gives; SendMessageCallbackA carries the request id.
+static CloseAnswered answerTo;
+
+static void CALLBACK CloseHandled(HWND, UINT, ULONG_PTR request, LRESULT)
+{
+    answerTo(request);
+}
+
+// Fails at once, with ERROR_ACCESS_DENIED, for a window of a process with higher
+// rights (UIPI).
+bool SendCloseRequest(HWND window, uintptr_t request, CloseAnswered answered)
+{
+    answerTo = answered;
+    return SendMessageCallbackA(window, WM_CLOSE, 0, 0, CloseHandled, request) != FALSE;
+}
+
+CloseWait AwaitCloseAnswer(HWND window, uintptr_t request, bool (*open)(uintptr_t),
+                           unsigned long wait)
+{
     DWORD start = GetTickCount();
     for (;;) {
         // Peeking runs the callback and whatever is sent to this thread; it removes
         // nothing posted, so no timer tick is handled inside the wait.
         MSG message;
         PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
-        if (!CloseRequestOpen(request))
-            return true;
-        if (!IsWindow(window)) {
-            EndCloseRequest(request);
-            return false;
-        }
-        if (noWait)
-            return false;
+        if (!open(request))
+            return CloseWait::Answered;
+        if (!IsWindow(window))
+            return CloseWait::Gone;
         DWORD spent = GetTickCount() - start;
-        if (spent >= closeWait || IsHungAppWindow(window)) {
-            stalledProcess = process;
-            stalledRequest = request;
-            return false;
-        }
-        DWORD left = closeWait - spent;
+        if (spent >= wait || IsHungAppWindow(window))
+            return CloseWait::TimedOut;
+        DWORD left = wait - spent;
         MsgWaitForMultipleObjects(0, NULL, FALSE, left < waitPoll ? left : waitPoll,
                                   QS_SENDMESSAGE);
     }
-}
-
-WindowExemption ExemptionOf(HWND window)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId())
-        return WindowExemption::OwnWindow;
-    if (window == GetShellWindow())
-        return WindowExemption::ShellWindow;
-    // One byte longer than the longest name, so a longer class name never matches.
-    char className[13];
-    if (GetClassNameA(window, className, sizeof className) > 0
-        && (strcmp(className, "IME") == 0 || strcmp(className, "MSCTFIME UI") == 0))
-        return WindowExemption::InputMethod;
-    return WindowExemption::None;
 }

@@ -1,9 +1,12 @@
 #pragma once
 #include "platform/WinTypes.h"
 
-// The window-system operations the rules and the readers need, and nothing more.
-// pyxen.exe links the Win32 layer (Win32Windows.cpp, Win32ErrorBox.cpp); the unit
-// tests link the in-memory desktop (FakeDesktop.cpp) in its place.
+#include <stdint.h>
+
+// What the window system tells about windows, and the few things it is asked to do;
+// what Pyxen makes of the answers is decided above this seam, in rules/. pyxen.exe
+// links the Win32 layer (Win32Windows.cpp, Win32Switchable.cpp, Win32ErrorBox.cpp);
+// the unit tests link the in-memory desktop (FakeDesktop.cpp) in its place.
 
 // Size of every title buffer: titles are read, and compared, by their first 249 bytes.
 const int titleSize = 250;
@@ -15,43 +18,60 @@ void EnumTopWindows(WNDENUMPROC proc);
 // 0 for a window without a title or one that no longer exists.
 int ReadWindowTitle(HWND window, char* title, int size);
 
-// Asks the window to close (WM_CLOSE) and waits while its program handles the request,
-// at most closeWait ms. Returns true when the program answered in that time. False
-// when it did not: the request then stays outstanding, and the window is not asked
-// again, by any caller, until that answer arrives or the window is gone; nor is any
-// other window of the thread handling it. (Under a flood of such requests, more than
-// the table holds, the newest is given up and its window may be asked again.) Also
-// false, at once and with nothing sent, for a window whose thread still has a request
-// outstanding, that is hung, is gone, or runs with higher rights than Pyxen (Windows
-// blocks the message).
-bool RequestClose(HWND window);
+// The name of the window's class, cut likewise; 0, with the buffer undefined, when it
+// can't be read.
+int ReadClassName(HWND window, char* name, int size);
 
-// Windows' own threshold for calling a program "not responding".
-const unsigned long closeWait = 5000;
+// The thread and the process that own a window; 0 once the window is gone.
+unsigned long WindowThread(HWND window);
+unsigned long WindowProcess(HWND window);
 
-// Why a window is never asked to close, whatever its title.
-enum class WindowExemption {
-    None,
-    OwnWindow,    // a window of this very process (its error box, for one)
-    ShellWindow,  // the desktop: its WM_CLOSE offers to shut the PC down
-    InputMethod,  // a thread's hidden input-method window ("IME", "MSCTFIME UI")
+// This very process.
+unsigned long OwnProcess();
+
+// The desktop window, whose WM_CLOSE offers to shut the PC down.
+HWND ShellWindow();
+
+// Windows calls the window's program "not responding".
+bool WindowHung(HWND window);
+
+// Runs once the program has handled a close request: inside AwaitCloseAnswer, or long
+// after it, from the host's message loop.
+typedef void (*CloseAnswered)(uintptr_t request);
+
+// Sends WM_CLOSE to the window without waiting for it to be handled; answered(request)
+// runs when it was. False, with nothing sent, when Windows blocks the message (the
+// window runs with higher rights than Pyxen).
+bool SendCloseRequest(HWND window, uintptr_t request, CloseAnswered answered);
+
+enum class CloseWait {
+    Answered,  // open(request) turned false
+    Gone,      // the window no longer exists, and has not answered
+    TimedOut,  // wait ms passed, or Windows called the program hung meanwhile
 };
 
-WindowExemption ExemptionOf(HWND window);
+// Handles what is sent to this thread (the answer among it) until open(request) is
+// false, the window is gone or wait ms have passed; looks at least once.
+CloseWait AwaitCloseAnswer(HWND window, uintptr_t request, bool (*open)(uintptr_t),
+                           unsigned long wait);
 
-// Why a user can't switch to a window, in the spirit of Windows' Alt+Tab list. A
-// Differs rule names no program but "whatever is running", so it leaves these alone.
-enum class Unswitchable {
-    No,          // a window someone can use, or one Windows can't tell about
-    Invisible,   // a program's hidden helper window
-    Cloaked,     // kept out of sight by the shell (not merely on another virtual desktop)
-    ToolWindow,  // a palette or switcher, unless it also asks for a taskbar button
-    Owned,       // a dialog or palette of another window
+// The window's own record, as Alt+Tab reads it.
+bool WindowVisible(HWND window);
+bool WindowOwned(HWND window);
+unsigned long WindowExStyle(HWND window);  // WS_EX_* flags
+
+// Kept out of sight by the window manager; false where nothing cloaks.
+bool WindowCloaked(HWND window);
+
+// Which virtual desktop the shell puts the window on.
+enum class VirtualDesktop {
+    Unknown,  // no shell that tells, or it would not say
+    Current,
+    Other,
+    None,     // on no desktop of its own (shown on every one)
 };
 
-// Where a call fails (no window manager that cloaks, or one that refuses to say which
-// virtual desktop a window is on), No: the window is asked as any other.
-Unswitchable WhyUnswitchable(HWND window);
+VirtualDesktop DesktopOf(HWND window);
 
 // A modal box with no owner and one OK button, brought to the front. The text is
 // followed directly by path, which is in the system's ANSI code page; caption and text

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Window.h"
+#include "rules/Exemptions.h"
 
 // How a rule's text is held against a window title. Values outside these three are
 // kept as read from the settings and never match.

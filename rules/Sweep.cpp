@@ -1,5 +1,7 @@
 #include "rules/Sweep.h"
 
+#include "rules/CloseRequest.h"
+
 void ReadTitle(HWND window, WindowTitle& title)
 {
     title.length = ReadWindowTitle(window, title.text, titleSize);

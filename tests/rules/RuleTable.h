@@ -1,11 +1,19 @@
 #pragma once
 // Shared set-up for the rule tests: an empty table and an empty desktop per test.
 #include "platform/FakeDesktop.h"
+#include "rules/PendingCloses.h"
 #include "rules/Sweep.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+// An empty desktop, and nothing left of the requests sent to the last one.
+inline void FreshDesktop()
+{
+    FakeReset();
+    ResetCloseRequests();
+}
 
 inline void ClearRules()
 {
@@ -47,11 +55,11 @@ protected:
     void SetUp() override
     {
         ClearRules();
-        FakeReset();
+        FreshDesktop();
     }
     void TearDown() override
     {
         ClearRules();
-        FakeReset();
+        FreshDesktop();
     }
 };

@@ -2,7 +2,6 @@
 // asked to close, how often, in which order, and how often their titles are read.
 #include "tests/rules/RuleTable.h"
 
-#include "platform/PendingCloses.h"
 
 #include <stdio.h>
 
@@ -140,7 +139,7 @@ TEST_F(SweepTest, TitleIsReadAgainAfterEachRequest)
     EXPECT_EQ(2, FakeCloseRequests(refusing));
     EXPECT_EQ(1 + 2, FakeTitleReads());
 
-    FakeReset();
+    FreshDesktop();
     HWND closing = FakeAddWindow("Editor", OnClose::Close);
     Sweep();
     EXPECT_EQ(1, FakeCloseRequests(closing));
@@ -214,7 +213,7 @@ TEST_F(SweepTest, AFloodOfUnansweredRequestsKeepsNoNewWindowWaiting)
     int longestWait = 0;
     for (const auto& flood : floods) {
         SCOPED_TRACE(std::to_string(flood.threads) + " threads");
-        FakeReset();
+        FreshDesktop();
         ClearRules();
         AddRule("", Contains);
         std::vector<std::vector<HWND>> threads(flood.threads);
@@ -306,7 +305,12 @@ TEST_F(SweepTest, DiffersAsksOnlyWindowsAUserCanSwitchToWhileOtherMethodsAskEver
     std::vector<HWND> unusable;
     for (Unswitchable reason : reasons) {
         unusable.push_back(FakeAddWindow("GDI+ Window", OnClose::Refuse));
-        FakeSetUnswitchable(unusable.back(), reason);
+        FakeWindow& facts = FakeWindowOf(unusable.back());
+        facts.visible = reason != Unswitchable::Invisible;
+        facts.cloaked = reason == Unswitchable::Cloaked;
+        facts.desktop = VirtualDesktop::Current;
+        facts.exStyle = reason == Unswitchable::ToolWindow ? WS_EX_TOOLWINDOW : 0;
+        facts.owned = reason == Unswitchable::Owned;
     }
     HWND ordinary = FakeAddWindow("Calculator", OnClose::Refuse);
     FakeAddWindow("Kiosk");
@@ -357,11 +361,11 @@ TEST_F(SweepTest, ExemptWindowsAreNeverAskedAndCostNothingUnlessARuleNamesThem)
     AddRule("Keep", Differs);
     AddRule("Default IME", Exact);
     std::vector<HWND> exempt;
-    for (WindowExemption reason : {WindowExemption::OwnWindow, WindowExemption::ShellWindow,
-                                   WindowExemption::InputMethod}) {
+    for (int i = 0; i < 3; ++i)
         exempt.push_back(FakeAddWindow("Default IME", OnClose::Refuse));
-        FakeSetExemption(exempt.back(), reason);
-    }
+    FakeWindowOf(exempt[0]).process = fakeOwnProcess;
+    FakeWindowOf(exempt[1]).shell = true;
+    FakeWindowOf(exempt[2]).className = "IME";
     FakeAddWindow("Keep");
     HWND game = FakeAddWindow("Game", OnClose::Refuse);
     Sweep();
@@ -431,7 +435,7 @@ TEST_F(SweepTest, AgreesWithAPerRuleModelOnRandomDesktops)
     long requests = 0;
     for (int round = 0; round < 400; ++round) {
         ClearRules();
-        FakeReset();
+        FreshDesktop();
         int ruleCount = 1 + random() % 12;
         std::vector<std::pair<std::string, int>> model;
         for (int i = 0; i < ruleCount; ++i) {

@@ -1,4 +1,4 @@
-#include "platform/PendingCloses.h"
+#include "rules/PendingCloses.h"
 
 namespace {
 
@@ -16,6 +16,10 @@ uintptr_t lastUse;
 
 // The slot of the request opened last.
 int newestSlot;
+
+// The program whose request the wait last ran out on, and that request.
+unsigned long stalledProcess;
+uintptr_t stalledRequest;
 
 PendingClose& SlotOf(uintptr_t request)
 {
@@ -89,10 +93,27 @@ bool CloseRequestOpen(uintptr_t request)
     return request != 0 && SlotOf(request).request == request;
 }
 
+unsigned long CloseWaitFor(unsigned long process)
+{
+    return process == stalledProcess && CloseRequestOpen(stalledRequest) ? 0 : closeWait;
+}
+
+void NoteStalled(unsigned long process, uintptr_t request, unsigned long waited)
+{
+    // Sent without a wait, the request found its program busy already: the one it is
+    // busy with stays the one to watch.
+    if (waited == 0)
+        return;
+    stalledProcess = process;
+    stalledRequest = request;
+}
+
 void ResetCloseRequests()
 {
     for (PendingClose& slot : pending)
         slot = PendingClose{};
     lastUse = 0;
     newestSlot = 0;
+    stalledProcess = 0;
+    stalledRequest = 0;
 }

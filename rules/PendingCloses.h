@@ -7,7 +7,7 @@
 // live window, the newest request is given up for the new one, so "never twice at
 // once" holds until more windows stall than the table holds, and a window not asked
 // yet is asked whatever the others do.
-#include "platform/WinTypes.h"
+#include "platform/Window.h"
 
 #include <stdint.h>
 
@@ -29,5 +29,18 @@ void EndCloseRequest(uintptr_t request);
 // True while the request waits for its answer.
 bool CloseRequestOpen(uintptr_t request);
 
-// Empties the table (a fresh desktop in the tests).
+// Windows' own threshold for calling a program "not responding".
+const unsigned long closeWait = 5000;
+
+// How long a request to a window of process may hold the sweep for its answer:
+// closeWait, as Windows waits before calling a program not responding; 0 while the
+// program's request that last used up that wait is still open. The program is busy with
+// it, most likely asking its user, and one that opens a question in each of many windows
+// would otherwise hold every sweep closeWait for each of them.
+unsigned long CloseWaitFor(unsigned long process);
+
+// The request was not answered within waited ms, CloseWaitFor's answer when it was sent.
+void NoteStalled(unsigned long process, uintptr_t request, unsigned long waited);
+
+// Empties the table and forgets the stalled program (a fresh desktop in the tests).
 void ResetCloseRequests();
