@@ -26,7 +26,7 @@ namespace {
 
 // Held open for the life of the service, sharing only reading: a user's open that shares
 // nothing fails while any other is open, so no one can hold the file to keep the watch
-// from starting.
+// from starting, not even outside the hours, when no watch runs.
 HANDLE heldProgram = INVALID_HANDLE_VALUE;
 LONG pipeCount;
 
@@ -77,6 +77,13 @@ ChildPipe* NewPipe(wchar_t* name, DWORD& error)
     return pipe;
 }
 
+// pyxen-desktops.exe beside pyxen-guard.exe, into program (MAX_PATH + 32 characters).
+void WatchProgram(wchar_t* program)
+{
+    lstrcpynW(program, GuardFolder(), MAX_PATH);
+    lstrcatW(program, L"\\pyxen-desktops.exe");
+}
+
 // Starts the next read; its result is looked at by the next ReadDesktopReport.
 void Read(ChildPipe* pipe)
 {
@@ -105,14 +112,21 @@ void FreeChildPipe(ChildPipe* pipe)
     HeapFree(GetProcessHeap(), 0, pipe);
 }
 
-ChildId StartDesktopWatch(SessionId session, unsigned long& error)
+void HoldDesktopWatch()
 {
     wchar_t program[MAX_PATH + 32];
-    lstrcpynW(program, GuardFolder(), MAX_PATH);
-    lstrcatW(program, L"\\pyxen-desktops.exe");
+    WatchProgram(program);
     if (heldProgram == INVALID_HANDLE_VALUE)
         heldProgram = CreateFileW(program, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+ChildId StartDesktopWatch(SessionId session, unsigned long& error)
+{
+    wchar_t program[MAX_PATH + 32];
+    WatchProgram(program);
+    // Held already unless a user held it at the service's start.
+    HoldDesktopWatch();
     wchar_t name[64];
     DWORD failure = 0;
     ChildPipe* pipe = NewPipe(name, failure);

@@ -21,6 +21,10 @@ inline DWORD MillisecondsUntil(GuardTime at)
 // on it and then looks at every child.
 HANDLE ChildEndedEvent();
 
+// Opens pyxen-desktops.exe for the life of the service, at its start, before any user can
+// hold it (Win32Desktops.cpp).
+void HoldDesktopWatch();
+
 // The desktop watch's pipe (Win32Desktops.cpp), held with its child and freed with it
 // once the process has ended.
 struct ChildPipe;

@@ -34,6 +34,15 @@ for _ in $(seq 50); do
 done
 expect_eq "before: Pyxens, watches" "$(Processes pyxen.exe) $(Processes pyxen-desktops.exe)" "1 1"
 
+# A user can't hold the watch's program open with no sharing: the guard holds it.
+held=$WORK/held.txt
+wine_bg holder "$PROBE_EXE" hold "$(winpath "$held")" \
+    "$(winpath "$WINEPREFIX/drive_c/Program Files/Pyxen/pyxen-desktops.exe")"
+wait_for_line "$held" '^held ' 20 || fail "probe.exe did not try to hold the watch's program"
+expect_eq "the watch's program can't be held" "$(tr -d '\r' < "$held")" "held 0"
+rm -f "$held"
+wait "$holder"
+
 report=$WORK/desktop.txt
 created=$(date +%s%3N)
 start_testwin tw "$report" --exit-after 30000 --desktop "Lab desk" \
