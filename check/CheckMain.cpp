@@ -8,6 +8,7 @@
 #include "check/HoursReport.h"
 #include "check/Messages.h"
 #include "check/Permissions.h"
+#include "check/PolicyReport.h"
 #include "check/Report.h"
 #include "check/Text.h"
 #include "check/WindowList.h"
@@ -90,18 +91,23 @@ static int Check(int argc, char** argv)
     if (!ChooseCodePage(options.codePage))
         return exitUnreadable;
 
+    // Where the guard takes them: the policy when it decides, unless a file is named.
+    bool fromPolicy = !options.pathGiven && TakeSettingsPolicy(options.path);
+    const char* path = fromPolicy ? settingsPolicyPath : options.path;
+    bool refused = fromPolicy && checkedPolicy->state == SettingsPolicyState::Refused;
     configObserver = RecordConfigEvent;
-    lastRule = LoadSettings(options.path);
+    lastRule = refused ? -1 : LoadSettings(path);
     if (settingsUnreadable) {
-        PrintError(Say(Message::SettingsUnreadable, ShownPath(options.path).c_str()));
+        PrintError(Say(Message::SettingsUnreadable, ShownPath(path).c_str()));
         return exitUnreadable;
     }
-    if (lastRule < 0)
-        AddWarning(Origin{options.path, 0}, Text(Message::NoRule));
+    if (lastRule < 0 && !refused)
+        AddWarning(Origin{path, 0}, Text(Message::NoRule));
     CheckWhoMayChangeFiles();
 
-    PrintReport(options.path);
+    PrintReport(path);
     PrintHours(options.path);
+    PrintOutcome();
     if (options.listWindows)
         ListWindows();
     PrintWarnings();

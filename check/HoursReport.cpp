@@ -71,10 +71,10 @@ const Message faultMessages[] = {
     Message::FaultUnknownDay,   Message::FaultNoRange,        Message::FaultBadRange,
     Message::FaultBadTime,      Message::FaultEmptyRange,     Message::FaultTooManyRanges,
     Message::FaultZoneEmpty,    Message::FaultZoneNotAscii,   Message::FaultZoneTooLong,
-    Message::FaultZoneRepeated, Message::FaultFileUnreadable,
+    Message::FaultZoneRepeated, Message::FaultFileUnreadable, Message::FaultValueNotLine,
 };
 static_assert(sizeof faultMessages / sizeof faultMessages[0] ==
-                  static_cast<int>(HoursFault::FileUnreadable),
+                  static_cast<int>(HoursFault::ValueNotLine),
               "a message for every fault");
 
 std::string FaultText(HoursFault fault)

@@ -46,6 +46,11 @@ constexpr Texts texts[] = {
      "characters, bytes that don't decode, '\\' and '\"' are written as \\xNN.\n"
      "Relative paths in READ lines are taken from the current directory, as\n"
      "pyxen.exe takes them, not from the settings file's folder.\n"
+     "On Windows, with no SETTINGS named, the settings policy is shown instead\n"
+     "when it decides (HKLM\\SOFTWARE\\Policies\\Pyxen, SettingsFromPolicy 1): its\n"
+     "lines, each named by its value, with the same warnings; and then what Pyxen\n"
+     "Guard recorded of its last attempt to apply settings (a refusal is a\n"
+     "warning).\n"
      "\n"
      "  --windows      also list the titled top-level windows open now and, for\n"
      "                 each, the rules that would ask it to close, and the\n"
@@ -91,6 +96,10 @@ constexpr Texts texts[] = {
      "文字にならないバイト、'\\' と '\"' は \\xNN と表示します。READ 行の相対パスは、\n"
      "pyxen.exe と同じく、設定ファイルのフォルダーではなくカレント ディレクトリを\n"
      "基準にします。\n"
+     "Windows で設定ファイルを指定しない場合、設定のポリシーが使われているとき\n"
+     "（HKLM\\SOFTWARE\\Policies\\Pyxen の SettingsFromPolicy が 1）は代わりにポリシーの\n"
+     "行を、値の名前付きで同じ警告とともに表示します。続いて、Pyxen Guard が最後に\n"
+     "設定を適用しようとしたときの記録を表示します（拒否は警告になります）。\n"
      "\n"
      "  --windows      現在開いているタイトル付きのトップレベル ウィンドウと、それぞれを\n"
      "                 閉じるよう求めるルール、不一致のルールが閉じないウィンドウと\n"
@@ -134,7 +143,7 @@ constexpr Texts texts[] = {
     {Message::EncodingUtf8Marked, "UTF-8 with a mark", "UTF-8（BOM 付き）"},
     {Message::EncodingUtf16Le, "UTF-16 LE", "UTF-16 LE"},
     {Message::EncodingUtf16Be, "UTF-16 BE", "UTF-16 BE"},
-    {Message::IntervalFrom, "interval %d ms, from %s:%d\n", "間隔 %d ミリ秒（%s:%d で指定）\n"},
+    {Message::IntervalFrom, "interval %d ms, from %s\n", "間隔 %d ミリ秒（%s で指定）\n"},
     {Message::IntervalDefault, "interval %d ms, default 5000\n",
      "間隔 %d ミリ秒（既定値 5000）\n"},
     {Message::RulesHeading, "rules %d\n", "ルール %d 件\n"},
@@ -362,6 +371,37 @@ constexpr Texts texts[] = {
     {Message::FaultFileUnreadable,
      "the file is there but can't be opened: access is denied, or another program holds it open",
      "ファイルはありますが開けません。アクセスが拒否されたか、ほかのプログラムが開いています"},
+    {Message::FaultValueNotLine,
+     "a value whose name is not a number, or that is not a text (REG_SZ)",
+     "名前が数字でない値か、文字列 (REG_SZ) でない値があります"},
+    {Message::SettingsFromPolicy,
+     "  from the policy (SettingsFromPolicy is 1): %s is not read, and each line below "
+     "names the value it came from\n",
+     "  ポリシーから読み込みます（SettingsFromPolicy が 1）。%s は読み込みません。以下の各行には"
+     "読み込み元の値の名前を示します\n"},
+    {Message::SettingsPolicyView32, "  found in the registry's 32-bit view (WOW6432Node)\n",
+     "  レジストリの 32 ビット ビュー（WOW6432Node）にあります\n"},
+    {Message::SettingsPolicyRefused,
+     "the policy is refused whole: %s; Pyxen Guard keeps the settings in force",
+     "ポリシー全体が受け付けられません: %s。Pyxen Guard は適用中の設定を使い続けます"},
+    {Message::PolicyNameNotNumber, "the name of the value \"%s\" is not a number",
+     "値 \"%s\" の名前が数字ではありません"},
+    {Message::PolicyNotText, "the value \"%s\" is not a text (REG_SZ)",
+     "値 \"%s\" が文字列 (REG_SZ) ではありません"},
+    {Message::PolicyLineEnd, "the value \"%s\" holds a line end or Ctrl-Z",
+     "値 \"%s\" に改行か Ctrl-Z が含まれています"},
+    {Message::PolicyTooMuch, "more values or text than Pyxen Guard keeps",
+     "値の数か文字数が、Pyxen Guard が扱える量を超えています"},
+    {Message::OutcomeHeading, "last apply %s\n", "最後の適用 %s\n"},
+    {Message::OutcomeApplied, "  %s rules from the %s (%s), applied at %s\n",
+     "  %s 件のルール、読み込み元 %s（%s）、適用 %s\n"},
+    {Message::OutcomeLastRefused, "  the last attempt was refused, at %s (%s): %s\n",
+     "  最後の読み込みは %s に拒否されました（%s）: %s\n"},
+    {Message::OutcomeRefusedBefore, "  the last refusal was at %s (%s): %s\n",
+     "  最後に拒否したのは %s（%s）: %s\n"},
+    {Message::OutcomeEditRefused,
+     "Pyxen Guard refused the last edit: Pyxen enforces the settings it applied before",
+     "Pyxen Guard は最後の変更を拒否しました。Pyxen は以前に適用した設定で動いています"},
 };
 
 // Both texts of a message must take the same arguments: the conversions, with their

@@ -109,6 +109,19 @@ enum class Message {
     FaultZoneTooLong,
     FaultZoneRepeated,
     FaultFileUnreadable,
+    FaultValueNotLine,
+    SettingsFromPolicy,
+    SettingsPolicyView32,
+    SettingsPolicyRefused,
+    PolicyNameNotNumber,
+    PolicyNotText,
+    PolicyLineEnd,
+    PolicyTooMuch,
+    OutcomeHeading,
+    OutcomeApplied,
+    OutcomeLastRefused,
+    OutcomeRefusedBefore,
+    OutcomeEditRefused,
     Count
 };
 

@@ -1,5 +1,6 @@
 #include "guard/FakeGuardSystem.h"
 
+#include "config/Utf8.h"
 #include "hours/ZoneLookup.h"
 
 #include <stdio.h>
@@ -25,9 +26,14 @@ GuardTime now = 1000;
 int64_t utcOffset;
 std::map<std::string, ZoneRules> zones;
 std::string systemZone;
-PolicyHours policyKind;
-std::vector<std::string> policyLines;
-std::string policyZone;
+struct FakeValue {
+    std::string name;
+    ValueType type;
+    std::u16string text;
+    uint32_t number;
+};
+std::map<std::pair<RegistryView, std::string>, std::vector<FakeValue>> registry;
+std::map<std::string, std::wstring> outcome;
 std::vector<SessionFact> sessions;
 bool listFails;
 SessionId consoleSession = noSession;
@@ -71,9 +77,8 @@ void FakeGuardReset()
     utcOffset = DaysFromDate(2026, 12, 7) * secondsPerDay - 1;
     zones.clear();
     systemZone.clear();
-    policyKind = PolicyHours::NotConfigured;
-    policyLines.clear();
-    policyZone.clear();
+    registry.clear();
+    outcome.clear();
     sessions.clear();
     listFails = false;
     consoleSession = noSession;
@@ -107,13 +112,81 @@ void FakeSetUtc(int64_t utc) { utcOffset = utc - static_cast<int64_t>(now / 1000
 void FakeSetZone(const std::string& name, const ZoneRules& zone) { zones[name] = zone; }
 void FakeSetSystemZone(const std::string& name) { systemZone = name; }
 
+namespace {
+
+std::u16string Utf16(const std::string& utf8)
+{
+    std::u16string units;
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        long code = extra ? lead & (0x3F >> extra) : lead;
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += static_cast<size_t>(extra) + 1;
+        uint16_t pair[2];
+        units.append(reinterpret_cast<const char16_t*>(pair), static_cast<size_t>(EncodeUtf16(code, pair)));
+    }
+    return units;
+}
+
+void SetValue(RegistryView view, const std::string& key, const FakeValue& value)
+{
+    std::vector<FakeValue>& values = registry[{view, key}];
+    for (FakeValue& old : values)
+        if (old.name == value.name) {
+            old = value;
+            return;
+        }
+    values.push_back(value);
+}
+
+void DeleteValue(RegistryView view, const std::string& key, const std::string& name)
+{
+    auto found = registry.find({view, key});
+    if (found == registry.end())
+        return;
+    std::vector<FakeValue>& values = found->second;
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i].name == name)
+            values.erase(values.begin() + static_cast<long>(i));
+}
+
+}  // namespace
+
+void FakeSetRegistryText(RegistryView view, const std::string& key, const std::string& name,
+                         const std::string& text)
+{
+    SetValue(view, key, FakeValue{name, ValueType::Text, Utf16(text), 0});
+}
+
+void FakeSetRegistryNumber(RegistryView view, const std::string& key, const std::string& name,
+                           uint32_t number)
+{
+    SetValue(view, key, FakeValue{name, ValueType::Number, u"", number});
+}
+
+void FakeDeleteRegistryKey(RegistryView view, const std::string& key) { registry.erase({view, key}); }
+
 void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines,
                    const std::string& zone)
 {
-    policyKind = kind;
-    policyLines = lines;
-    policyZone = zone;
+    const RegistryView view = RegistryView::Native;
+    const std::string key = PYXEN_POLICY_KEY;
+    DeleteValue(view, key, "EnforcementHours");
+    DeleteValue(view, key, "HoursZone");
+    FakeDeleteRegistryKey(view, key + "\\Hours");
+    if (kind == PolicyHours::NotConfigured)
+        return;
+    FakeSetRegistryNumber(view, key, "EnforcementHours", kind == PolicyHours::Always ? 0 : 1);
+    if (kind == PolicyHours::Always)
+        return;
+    FakeSetRegistryText(view, key, "HoursZone", zone);
+    for (size_t i = 0; i < lines.size(); ++i)
+        FakeSetRegistryText(view, key + "\\Hours", std::to_string(i + 1), lines[i]);
 }
+
+const std::map<std::string, std::wstring>& FakeOutcome() { return outcome; }
 
 void FakeSetSessions(const std::vector<SessionId>& list)
 {
@@ -217,18 +290,25 @@ GuardTime GuardNow() { return now; }
 
 int64_t GuardUtcNow() { return utcOffset + static_cast<int64_t>(now / 1000); }
 
-PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
+void ReadRegistryKey(RegistryView view, const char* path, RegistryKey& key)
 {
-    if (policyKind != PolicyHours::Lines)
-        return policyKind;
-    if (!policyZone.empty())
-        error.fault = SetHoursZone(schedule, policyZone.c_str(), static_cast<int>(policyZone.size()));
-    for (size_t i = 0; i < policyLines.size() && error.fault == HoursFault::None; ++i) {
-        error.line = static_cast<int>(i + 1);
-        error.fault = AddHoursLine(schedule, policyLines[i].c_str(),
-                                   static_cast<int>(policyLines[i].size()));
+    auto found = registry.find({view, path});
+    ClearRegistryKey(key, found != registry.end());
+    if (found == registry.end())
+        return;
+    for (const FakeValue& value : found->second) {
+        if (value.type == ValueType::Text)
+            AddTextValue(key, value.name.c_str(), reinterpret_cast<const uint16_t*>(value.text.data()),
+                         static_cast<int>(value.text.size()));
+        else
+            AddNumberValue(key, value.name.c_str(), value.number);
     }
-    return error.fault == HoursFault::None ? PolicyHours::Lines : PolicyHours::Refused;
+}
+
+void RecordSettingsOutcome(const OutcomeValue* values, int count)
+{
+    for (int i = 0; i < count; ++i)
+        outcome[values[i].name] = values[i].text ? values[i].text : std::to_wstring(values[i].number);
 }
 
 bool ReadNamedZone(const char* keyName, ZoneRules& zone)

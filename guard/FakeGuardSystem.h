@@ -3,6 +3,7 @@
 // with user names, Pyxens that run until a test ends them (or that end at once, as a
 // Pyxen with unreadable settings does), a clock that moves only when told, file stamps
 // set per path, and a record of every event-log entry with its strings.
+#include "hours/HoursPolicy.h"
 #include "hours/ZoneRules.h"
 #include "guard/GuardSystem.h"
 
@@ -45,9 +46,23 @@ void FakeSetUtc(int64_t utc);
 void FakeSetZone(const std::string& name, const ZoneRules& zone);
 void FakeSetSystemZone(const std::string& name);
 
-// The machine policy: its kind, and for Lines its lines and zone, read as Windows does.
+// The registry's HKLM as data: text values (given in UTF-8, held as UTF-16) and numbers
+// by view, key (as ReadRegistryKey names it) and name, in the order written. Deleting a
+// key deletes its values, not its subkeys, which are keys of their own here.
+void FakeSetRegistryText(RegistryView view, const std::string& key, const std::string& name,
+                         const std::string& text);
+void FakeSetRegistryNumber(RegistryView view, const std::string& key, const std::string& name,
+                           uint32_t number);
+void FakeDeleteRegistryKey(RegistryView view, const std::string& key);
+
+// The hours' policy as the template writes it in the 64-bit view: nothing for
+// NotConfigured, EnforcementHours 0 for Always, and for Lines (or Refused) 1, the lines
+// as values 1, 2, ... of Hours, and HoursZone.
 void FakeSetPolicy(PolicyHours kind, const std::vector<std::string>& lines = {},
                    const std::string& zone = "");
+
+// The outcome recorded last of each value, numbers in decimal.
+const std::map<std::string, std::wstring>& FakeOutcome();
 
 // The sessions Windows lists: FakeSetSessions lists each as active with a user, and
 // FakeSetSessionFacts as given. The console session is the one ActiveConsoleSession

@@ -535,8 +535,10 @@ void GuardPoll()
             wchar_t took[decimalSize];
             WriteDecimal(static_cast<unsigned long long>(swap.settings.rules), rules);
             WriteDecimal(static_cast<unsigned long long>(swap.took), took);
-            const wchar_t* strings[] = {rules, swap.settings.files, took};
-            ReportGuardEvent(GuardEvent::SettingsApplied, strings, 3);
+            // The source is named when the watch gives it.
+            const wchar_t* source = swap.settings.source ? swap.settings.source : L"";
+            const wchar_t* strings[] = {rules, swap.settings.files, took, source};
+            ReportGuardEvent(GuardEvent::SettingsApplied, strings, source[0] ? 4 : 3);
         }
     }
 }

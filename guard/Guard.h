@@ -94,13 +94,15 @@ const GuardTime swapMarginMs = 250;
 // A successor that could not start or ended early is reported once (PyxenStartFailed or
 // SwapFailed); its session keeps its old Pyxen and is tried again every swapRetryMs.
 // Held-back sessions get a new Pyxen at once, their quick ends forgotten. Once every session has taken
-// the new settings or failed, SettingsApplied is reported with rules, files and the
-// number of sessions that took them; the files' text must stay as it is until the
-// next call. A swap still under way is given up for the new one.
+// the new settings or failed, SettingsApplied is reported with rules, files, the
+// number of sessions that took them and the source; the files' and the source's text
+// must stay as they are until the next call. A swap still under way is given up for
+// the new one.
 struct SwapSettings {
     long interval;  // ms between sweeps
     int rules;      // how many
     const wchar_t* files;  // the files they came from, as the entry names them
+    const wchar_t* source = nullptr;  // policy or file, as the entry names it; none: not named
 };
 void GuardSwapAll(const SwapSettings& settings);
 

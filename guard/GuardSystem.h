@@ -112,8 +112,23 @@ bool FileIsHeld(const char* path);
 // set, unlike GuardNow.
 int64_t GuardUtcNow();
 
-// What the machine policy says of the hours: ReadHoursPolicy (hours/HoursPolicy.h), the
-// reader the checker shows them with too; the fake gives its own.
+// The machine policy, of the hours and of the settings, is the registry's values as they
+// are (ReadRegistryKey, policy/RegistryKey.h), which the fake gives as data; what they
+// mean is read by the same code the checker shows them with.
+
+// --- Word back -------------------------------------------------------------------
+
+// One value of the outcome of an attempt to apply settings: a text, or (text nullptr) a
+// number.
+struct OutcomeValue {
+    const char* name;
+    const wchar_t* text;
+    uint32_t number;
+};
+
+// Records the values where a script can read them with an administrator's rights (on
+// Windows HKLM\SOFTWARE\Pyxen\Guard\LastApply); values not given stay as they were.
+void RecordSettingsOutcome(const OutcomeValue* values, int count);
 
 // --- The event log --------------------------------------------------------------
 
@@ -127,8 +142,9 @@ enum class GuardEvent {
     PyxenRestarted,    // session, user, exit status of the one that ended
     PyxenHeldBack,     // session, user, exit status, seconds held back
     PyxenStartFailed,  // session, user, Windows error
-    SettingsApplied,   // number of rules, the files they came from, sessions that took them
-    SettingsRefused,   // the files: edited settings with no rule
+    SettingsApplied,   // number of rules, the files they came from, sessions that took
+                       // them, the source (policy or file)
+    SettingsRefused,   // the files, the source: edited settings with no rule
     SessionLimit,      // session, user, the limit
     SwapFailed,        // session, user, exit status, seconds until it is tried again
     HoursBegan,        // the hours' source, the local time they end
@@ -142,6 +158,7 @@ enum class GuardEvent {
     StoreFailed,       // the guard's folder, which could not be made or written
     SettingsUnreadable,  // the file not read, the files: edited settings refused
     SettingsKeptNoRule,  // the files, the guard's folder: no rule, enforced as last accepted
+    SettingsPolicyRefused,  // the policy's key, the value, why, the source: none of it applied
     // A Pyxen on another desktop of the session: the session's events, the desktop third.
     DesktopPyxenStarted,      // session, user, desktop
     DesktopPyxenRestarted,    // session, user, desktop, exit status

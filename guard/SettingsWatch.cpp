@@ -1,7 +1,10 @@
 #include "guard/SettingsWatch.h"
 
+#include "guard/EventWords.h"
+#include "guard/SettingsOutcome.h"
 #include "guard/SettingsStore.h"
 #include "guard/StampWatch.h"
+#include "policy/SettingsPolicy.h"
 
 #include "config/ConfigObserver.h"
 #include "config/Messages.h"
@@ -23,6 +26,8 @@ struct WatchedPath {
     FileStamp known;  // as it was when the settings were last loaded
 };
 
+// pyxen.cfg, and what the settings are read from now: it, or the policy's name.
+char filePath[watchPathSize];
 char settingsPath[watchPathSize];
 WatchedPath files[fileSlots];
 int fileCount;
@@ -35,6 +40,15 @@ struct {
     bool programList;
     char path[watchPathSize];
 } firstUnreadable;
+
+// The policy as last taken, and one seen changing: policy processing writes a key's
+// values one by one, so a change is taken once it has stayed as it is settingsQuietMs.
+SettingsPolicy policy;
+SettingsPolicy policyRead;
+SettingsPolicy policySeen;
+bool policySettling;
+GuardTime policySettleAt;
+bool policyChanged;
 
 bool folderChanged;
 // A file another program holds is read again at each poll, though its stamp stays, and
@@ -70,20 +84,52 @@ void Observe(ConfigEvent event, const ConfigLine& line, int value)
     }
 }
 
+bool PolicyRefused()
+{
+    return policy.state == SettingsPolicyState::Refused;
+}
+
 // Loads the settings as a Pyxen starting now would, without its boxes (the guard links
-// the quiet ShowErrorBox), and returns the index of the last rule.
+// the quiet ShowErrorBox), and returns the index of the last rule: from the policy's
+// lines when it decides, else from pyxen.cfg. A refused policy has no lines to load.
 int Load()
 {
+    CopyPath(settingsPath, PolicyDecides(policy) ? settingsPolicyPath : filePath);
     loadedCount = 0;
     AddLoaded(settingsPath);
     firstUnreadable.found = false;
+    if (PolicyRefused())
+        return -1;
     // A file that no longer sets one leaves a Pyxen starting now at the default.
     interval = defaultInterval;
     ConfigObserver previous = configObserver;
     configObserver = Observe;
+    ServeSettingsPolicy(PolicyDecides(policy) ? &policy : nullptr);
     int last = LoadSettings(settingsPath);
+    ServeSettingsPolicy(nullptr);
     configObserver = previous;
     return last;
+}
+
+// Where the settings come from, for the entries, in the reader's language.
+const wchar_t* SourceText()
+{
+    if (!PolicyDecides(policy))
+        return settingsFileWord;
+    return policy.view == RegistryView::Native ? settingsPolicyWord : settingsPolicy32Word;
+}
+
+// The same for a script: a word that reads the same in every language.
+const wchar_t* SourceWord()
+{
+    return PolicyDecides(policy) ? L"policy" : L"file";
+}
+
+const wchar_t* ViewWord()
+{
+    if (!PolicyDecides(policy))
+        return L"";
+    return policy.view == RegistryView::Native ? L"64-bit" : L"32-bit";
 }
 
 // The files of the last load become the watched ones. A file watched already keeps the
@@ -128,12 +174,40 @@ void ListFiles(wchar_t* buffer, int size)
 
 int appliedRules;
 wchar_t appliedFiles[settingsFilesSize];
+const wchar_t* appliedSource = settingsFileWord;
 StoreText accepted;
 
-// Whether the last load can't be taken: a file it could not read, or no rule.
+// Whether the last load can't be taken: a refused policy, a file it could not read, or
+// no rule.
 bool Unacceptable(int last)
 {
-    return firstUnreadable.found || last < 0;
+    return PolicyRefused() || firstUnreadable.found || last < 0;
+}
+
+// Why, for the record: its text, and the file or the policy's value it is about.
+void RecordRefusal(const wchar_t* why, const wchar_t* about, const wchar_t* files)
+{
+    wchar_t reason[watchPathSize + 128];
+    swprintf(reason, watchPathSize + 128, about[0] ? L"%ls: %ls" : L"%ls", why, about);
+    RecordRefused(SourceWord(), files, reason);
+}
+
+void ReportPolicyRefused(const wchar_t* files)
+{
+    wchar_t name[valueNameSize];
+    wchar_t key[watchPathSize];
+    // Value names are UTF-8; their digits, which are what matters, read the same in any.
+    int i = 0;
+    for (; policy.faultName[i] && i < valueNameSize - 1; ++i)
+        name[i] = static_cast<unsigned char>(policy.faultName[i]) < 0x80
+                      ? static_cast<wchar_t>(policy.faultName[i])
+                      : L'?';
+    name[i] = L'\0';
+    AnsiToWide(settingsPolicyPath, key, watchPathSize);
+    const wchar_t* strings[] = {key, name, SettingsPolicyFaultWord(static_cast<int>(policy.fault)),
+                                SourceText()};
+    ReportGuardEvent(GuardEvent::SettingsPolicyRefused, strings, 4);
+    RecordRefusal(SettingsPolicyFaultText(policy.fault), name, files);
 }
 
 // One entry for a load that can't be taken, its reason told by the entry itself, so that
@@ -141,6 +215,10 @@ bool Unacceptable(int last)
 // still has the settings last accepted.
 void ReportRefusal(bool kept, const wchar_t* files)
 {
+    if (PolicyRefused()) {
+        ReportPolicyRefused(files);
+        return;
+    }
     wchar_t path[watchPathSize];
     wchar_t store[watchPathSize];
     AnsiToWide(firstUnreadable.path, path, watchPathSize);
@@ -149,10 +227,13 @@ void ReportRefusal(bool kept, const wchar_t* files)
         const wchar_t* strings[] = {path, files, store};
         ReportGuardEvent(kept ? GuardEvent::SettingsKept : GuardEvent::SettingsUnreadable,
                          strings, kept ? 3 : 2);
+        RecordRefusal(L"can't be read", path, files);
     } else {
-        const wchar_t* strings[] = {files, store};
+        // The refusal's entry names the source; the one at the start names the store.
+        const wchar_t* strings[] = {files, kept ? store : SourceText()};
         ReportGuardEvent(kept ? GuardEvent::SettingsKeptNoRule : GuardEvent::SettingsRefused,
-                         strings, kept ? 2 : 1);
+                         strings, 2);
+        RecordRefusal(L"no rule", L"", files);
     }
 }
 
@@ -188,6 +269,8 @@ SettingsVerdict Accept(int last)
     heldReported = false;
     appliedRules = last + 1;
     ListFiles(appliedFiles, settingsFilesSize);
+    appliedSource = SourceText();
+    RecordApplied(SourceWord(), ViewWord(), appliedFiles, last + 1);
     WriteStoreText(last, interval, accepted);
     // Until the first are taken, those the store kept from before are the ones in force.
     bool same = before.settingsLength < 0 ? StoreHolds(accepted) : SameText(before, accepted);
@@ -208,6 +291,10 @@ SettingsVerdict Judge(int last)
         heldReported = true;
         const wchar_t* strings[] = {LoadedFiles()};
         ReportGuardEvent(GuardEvent::SettingsHeld, strings, 1);
+        wchar_t path[watchPathSize];
+        AnsiToWide(firstUnreadable.path, path, watchPathSize);
+        RecordRefusal(L"another program holds it open", path,
+                      LoadedFiles());
         return SettingsVerdict::Refused;
     }
     heldReported = false;
@@ -215,19 +302,44 @@ SettingsVerdict Judge(int last)
     return SettingsVerdict::Refused;
 }
 
+// Reads the policy when due: at a poll, after a notification, and while a change
+// settles. True once a change has settled: it is to be loaded now.
+bool PolicySettled(GuardTime now, bool poll)
+{
+    if (!poll && !policyChanged && !(policySettling && now >= policySettleAt))
+        return false;
+    policyChanged = false;
+    ReadSettingsPolicy(policyRead);
+    if (!SameSettingsPolicy(policyRead, policySettling ? policySeen : policy)) {
+        policySeen = policyRead;
+        policySettling = true;
+        policySettleAt = now + settingsQuietMs;
+        return false;
+    }
+    if (!policySettling || now < policySettleAt)
+        return false;
+    policySettling = false;
+    policy = policySeen;
+    return true;
+}
+
 }  // namespace
 
 int AppliedRules() { return appliedRules; }
 const wchar_t* AppliedFiles() { return appliedFiles; }
+const wchar_t* AppliedSource() { return appliedSource; }
 const StoreText& AcceptedText() { return accepted; }
 
 SettingsVerdict StartSettingsWatch(const char* path)
 {
-    CopyPath(settingsPath, path);
+    CopyPath(filePath, path);
     fileCount = 0;
     folderChanged = false;
     settle.Stop();
     heldReported = false;
+    policySettling = false;
+    policyChanged = false;
+    ReadSettingsPolicy(policy);
     pollAt = GuardNow() + settingsPollMs;
     int last = Load();
     TakeLoadedFiles(nullptr);
@@ -244,17 +356,37 @@ void SettingsFolderChanged()
     folderChanged = true;
 }
 
+void SettingsPolicyChanged()
+{
+    policyChanged = true;
+}
+
 GuardTime NextSettingsCheck()
 {
-    if (settle.Settling())
-        return settle.SettleAt();
-    return folderChanged ? 0 : pollAt;
+    if (folderChanged || policyChanged)
+        return 0;
+    GuardTime next = settle.Settling() ? settle.SettleAt() : pollAt;
+    if (policySettling && policySettleAt < next)
+        next = policySettleAt;
+    return next;
 }
 
 SettingsVerdict CheckSettings()
 {
     GuardTime now = GuardNow();
     if (now < NextSettingsCheck())
+        return SettingsVerdict::Unchanged;
+    if (PolicySettled(now, now >= pollAt)) {
+        // The other source decides now, or the policy's lines changed: read afresh.
+        settle.Stop();
+        heldRetry = false;
+        pollAt = now + settingsPollMs;
+        fileCount = 0;
+        int last = Load();
+        TakeLoadedFiles(nullptr);
+        return Judge(last);
+    }
+    if (!folderChanged && now < pollAt && !(settle.Settling() && now >= settle.SettleAt()))
         return SettingsVerdict::Unchanged;
     folderChanged = false;
     FileStamp stamps[fileSlots];

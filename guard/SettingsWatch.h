@@ -31,7 +31,8 @@ const int settingsFilesSize = (watchedFileCapacity + 1) * (260 + 2);
 struct StoreText;
 
 // Loads the settings file at path, as each Pyxen does at its start, to learn the files
-// and their stamps. Applied when they load and are not what the guard's store holds
+// and their stamps; when the policy decides (policy/SettingsPolicy.h), its lines take
+// the file's place, and a change of the policy is an edit as a change of a file is. Applied when they load and are not what the guard's store holds
 // already (an edit made while the guard was stopped): the store is to take them, as
 // after an edit. Refused when they can't be taken: one entry, SettingsKept when the
 // store still has the settings last accepted, SettingsRefused when it has none.
@@ -40,6 +41,11 @@ SettingsVerdict StartSettingsWatch(const char* path);
 // The local folder's change notification fired: the stamps are looked at on the next
 // CheckSettings, not at the next poll.
 void SettingsFolderChanged();
+
+// A policy changed (the registry's notification): the settings' policy is read on the
+// next CheckSettings, and a change of it is taken once it has stayed as it is for
+// settingsQuietMs; without a notification, the polls find it.
+void SettingsPolicyChanged();
 
 // When CheckSettings has something to do next without a notification.
 GuardTime NextSettingsCheck();
@@ -56,6 +62,9 @@ SettingsVerdict CheckSettings();
 // most settingsFilesSize characters with the NUL), as the entry gives them.
 int AppliedRules();
 const wchar_t* AppliedFiles();
+
+// Where the settings last applied came from: the policy (and its view) or the file.
+const wchar_t* AppliedSource();
 
 // The settings last applied, as the guard's store writes them (SettingsStore.h).
 const StoreText& AcceptedText();

@@ -30,6 +30,7 @@ enum class HoursFault {
     ZoneTooLong,    // longer than a key name can be
     ZoneRepeated,   // a second ZONE=
     FileUnreadable, // the file is there but can't be opened (access denied, held open)
+    ValueNotLine,   // the policy's value whose name is not a number, or that is not text
 };
 
 struct HoursError {

@@ -2,11 +2,10 @@
 // Enforcement hours set by Group Policy, as the template writes them under
 // HKLM\SOFTWARE\Policies\Pyxen: EnforcementHours 1 (enabled) or 0 (disabled), the lines
 // as values 1, 2, ... of the subkey Hours, and the zone as the text value HoursZone.
+// The registry gives its values as they are (policy/RegistryKey.h); what they mean is
+// decided here, on every build.
 #include "hours/HoursFile.h"
-
-// The policy's key below HKLM: a literal, so that the registry's calls take it wide
-// and the checker's and the guard's texts spell it from the same letters.
-#define PYXEN_POLICY_KEY "SOFTWARE\\Policies\\Pyxen"
+#include "policy/RegistryKey.h"
 
 // Where the policy is, as an administrator finds it in the registry.
 const char hoursPolicyKey[] = "HKLM\\" PYXEN_POLICY_KEY;
@@ -21,6 +20,12 @@ enum class PolicyHours {
     Refused,        // enabled, but error says which value and why: none of it applies
 };
 
-// error.line is the number of the value that was refused, or 0 for HoursZone. Like
+// Reads the policy from the registry, the 64-bit view first: the view whose key holds
+// EnforcementHours gives all of it. error.line is the name (a number) of the value
+// refused, or 0 for HoursZone and for a value whose name is no number. Like
 // ReadHoursFile, it overwrites schedule whatever it finds.
 PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error);
+
+// The same from the values of the policy's key and of its Hours subkey.
+PolicyHours HoursFromValues(const RegistryKey& policy, const RegistryKey& lines,
+                            HoursSchedule& schedule, HoursError& error);

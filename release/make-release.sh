@@ -124,6 +124,10 @@ Sql "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`DirProperty\`, \
 # the key and all in it when the component is removed, which wixl can't express.
 Sql "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
     VALUES ('GuardEventSource', 2, 'SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen', '-', 'GuardService')"
+# So does its word back on the settings it applied (HKLM\SOFTWARE\Pyxen\Guard\LastApply),
+# which the guard writes again as it starts.
+Sql "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`)
+    VALUES ('GuardOutcome', 2, 'SOFTWARE\\Pyxen\\Guard', '-', 'GuardService')"
 
 # The upgrade finds the same version too (256, 512: both ends of the range included),
 # so that the x64 package replaces the x86 one of its own version instead of settling
@@ -210,8 +214,9 @@ if ! bash "$here/check-msi.sh" "$msi"; then
     exit 1
 fi
 
-# The administrative template for the enforcement hours, laid out as a PolicyDefinitions
-# folder is, to be copied as it stands to the central store or a PC's own.
+# The administrative templates (the hours, and the settings in a file of their own), laid
+# out as a PolicyDefinitions folder is, to be copied as it stands to the central store or
+# a PC's own.
 cp -r "$here/PolicyDefinitions" "$stage/"
 (cd "$out" && zip -q -X -r "$zipFile" "$name")
 rm -rf "$stage"

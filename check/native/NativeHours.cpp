@@ -1,16 +1,7 @@
-// The Linux build has no registry: no policy, and no zones' rules.
+// The Linux build has no zones' rules (and its registry is a file: NativeRegistry.cpp).
 #include "check/HoursClock.h"
 
-#include "hours/HoursPolicy.h"
-
 #include <string.h>
-
-PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
-{
-    ClearHours(schedule);
-    error = HoursError{0, HoursFault::None};
-    return PolicyHours::NotConfigured;
-}
 
 // The fixed moment's offset stands in for the zone, all year.
 void ReadHoursClock(const HoursSchedule&, HoursClock& clock)

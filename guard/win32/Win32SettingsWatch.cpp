@@ -2,8 +2,9 @@
 // settings, since a share that is down can hold a file call for many seconds, and the
 // loop must go on starting Pyxens meanwhile. A change notification on the folder of
 // pyxen.cfg tells of a save there at once; the watch's deadlines bring the polls of the
-// other files and the end of a quiet time. When edited settings apply, the thread wakes
-// the loop, which swaps the Pyxens on its own thread.
+// other files and the end of a quiet time. The registry tells of a change under
+// HKLM\SOFTWARE\Policies, in either view, at once too. When edited settings apply, the
+// thread wakes the loop, which swaps the Pyxens on its own thread.
 #include "guard/win32/Win32SettingsWatch.h"
 
 #include "config/Settings.h"
@@ -17,30 +18,61 @@ namespace {
 HANDLE notification = INVALID_HANDLE_VALUE;
 HANDLE swapWanted;  // auto-reset: set by the watch's thread, taken by the loop
 
+// The policies' keys in both views, each with its own event: a notification fires once
+// per arming. Policy processing may delete and recreate the product's key, so the
+// watch is on all policies.
+struct PolicyWatch {
+    HKEY key;
+    HANDLE event;
+};
+PolicyWatch policyWatches[2];
+
+bool Arm(PolicyWatch& watch)
+{
+    return watch.key && RegNotifyChangeKeyValue(watch.key, TRUE,
+                                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                                watch.event, TRUE) == ERROR_SUCCESS;
+}
+
+void OpenPolicyWatch(PolicyWatch& watch, REGSAM view)
+{
+    watch.event = CreateEventW(NULL, FALSE, FALSE, NULL);
+    if (!watch.event || RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies", 0,
+                                      KEY_NOTIFY | view, &watch.key) != ERROR_SUCCESS)
+        watch.key = NULL;
+    if (!Arm(watch) && watch.key) {
+        RegCloseKey(watch.key);
+        watch.key = NULL;
+    }
+}
+
 // The settings last applied, as the watch's thread hands them to the loop's. The loop
 // keeps its own copy until the next swap: its entry is written when the swap is done.
 struct Applied {
     long interval;
     int rules;
     wchar_t files[settingsFilesSize];
+    wchar_t source[96];
     StoreText text;
 };
 CRITICAL_SECTION appliedLock;
 Applied handed;
 Applied swapping;
 
-void Copy(Applied& to, long interval, int rules, const wchar_t* files, const StoreText& text)
+void Copy(Applied& to, long interval, int rules, const wchar_t* files, const wchar_t* source,
+          const StoreText& text)
 {
     to.interval = interval;
     to.rules = rules;
     lstrcpynW(to.files, files, settingsFilesSize);
+    lstrcpynW(to.source, source, 96);
     to.text = text;
 }
 
 void Hand()
 {
     EnterCriticalSection(&appliedLock);
-    Copy(handed, interval, AppliedRules(), AppliedFiles(), AcceptedText());
+    Copy(handed, interval, AppliedRules(), AppliedFiles(), AppliedSource(), AcceptedText());
     LeaveCriticalSection(&appliedLock);
     SetEvent(swapWanted);
 }
@@ -57,9 +89,29 @@ DWORD WINAPI WatchThread(LPVOID)
         Hand();
     for (;;) {
         DWORD wait = MillisecondsUntil(NextSettingsCheck());
-        if (notification == INVALID_HANDLE_VALUE) {
+        HANDLE handles[3];
+        PolicyWatch* watched[3] = {};
+        DWORD count = 0;
+        for (PolicyWatch& watch : policyWatches)
+            if (watch.key) {
+                watched[count] = &watch;
+                handles[count++] = watch.event;
+            }
+        DWORD folderAt = count;
+        if (notification != INVALID_HANDLE_VALUE)
+            handles[count++] = notification;
+        DWORD signalled = count ? WaitForMultipleObjects(count, handles, FALSE, wait) : WAIT_TIMEOUT;
+        if (!count)
             Sleep(wait);
-        } else if (WaitForSingleObject(notification, wait) == WAIT_OBJECT_0) {
+        if (signalled < WAIT_OBJECT_0 + folderAt) {
+            SettingsPolicyChanged();
+            // Unarmed, it stays quiet: the polls still find each change, only later.
+            PolicyWatch& watch = *watched[signalled - WAIT_OBJECT_0];
+            if (!Arm(watch)) {
+                RegCloseKey(watch.key);
+                watch.key = NULL;
+            }
+        } else if (signalled == WAIT_OBJECT_0 + folderAt && notification != INVALID_HANDLE_VALUE) {
             SettingsFolderChanged();
             // A notification that can't be renewed is given up: the polls still find
             // every change, only later.
@@ -76,7 +128,7 @@ DWORD WINAPI WatchThread(LPVOID)
 void Wake()
 {
     EnterCriticalSection(&appliedLock);
-    Copy(swapping, handed.interval, handed.rules, handed.files, handed.text);
+    Copy(swapping, handed.interval, handed.rules, handed.files, handed.source, handed.text);
     LeaveCriticalSection(&appliedLock);
     // Written on the loop's thread, which starts every Pyxen: none starts while the
     // store is half written.
@@ -87,7 +139,7 @@ void Wake()
         ReportGuardEvent(GuardEvent::StoreFailed, strings, 1);
         return;
     }
-    GuardSwapAll({swapping.interval, swapping.rules, swapping.files});
+    GuardSwapAll({swapping.interval, swapping.rules, swapping.files, swapping.source});
 }
 
 LoopWatch loopWatch = {NULL, Wake};
@@ -100,6 +152,8 @@ const LoopWatch* StartWin32SettingsWatch()
     notification = FindFirstChangeNotificationW(
         GuardFolder(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+    OpenPolicyWatch(policyWatches[0], KEY_WOW64_64KEY);
+    OpenPolicyWatch(policyWatches[1], KEY_WOW64_32KEY);
     swapWanted = CreateEventW(NULL, FALSE, FALSE, NULL);
     InitializeCriticalSection(&appliedLock);
     // Without its thread the guard still guards, with the settings of each Pyxen's start.

@@ -4,6 +4,8 @@
 #include "CaseFormat.h"
 #include "LoadCase.h"
 
+#include "policy/SettingsPolicy.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -92,6 +94,72 @@ TEST_P(ConfigCase, SameWithCrLfLineEnds)
         WriteBytes(entry.path(), converted);
     }
     ExpectLoadedAsExpected();
+}
+
+// The settings file's lines as UTF-16, one a line, as an administrator would type them
+// into the policy's list; false for a file whose text the policy can't carry as it is
+// (ANSI bytes, invalid UTF-8, UTF-16, a NUL or a Ctrl-Z).
+bool AsPolicyLines(const std::string& bytes, std::vector<std::u16string>& lines)
+{
+    size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::u16string line;
+    while (at < bytes.size()) {
+        unsigned char lead = static_cast<unsigned char>(bytes[at]);
+        int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+        if (extra < 0 || lead == 0 || lead == 0x1A || lead > 0xF4 || at + static_cast<size_t>(extra) >= bytes.size() + (extra ? 0 : 1))
+            return false;
+        long code = extra ? lead & (0x3F >> extra) : lead;
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char next = static_cast<unsigned char>(bytes[at + static_cast<size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        at += static_cast<size_t>(extra) + 1;
+        if (code == '\n') {
+            if (!line.empty() && line.back() == u'\r')
+                line.pop_back();
+            lines.push_back(line);
+            line.clear();
+        } else if (code >= 0x10000) {
+            line += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            line += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            line += static_cast<char16_t>(code);
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return true;
+}
+
+// The same lines from the policy give the same rules, byte for byte, and the same
+// interval: the policy's text goes through the very readers the file does.
+TEST_P(ConfigCase, SameFromThePolicy)
+{
+    std::vector<std::u16string> lines;
+    fs::path file = scratch.Path() / (GetParam() + ".cfg");
+    if (call.programList || !fs::exists(file) || !AsPolicyLines(ReadBytes(file), lines))
+        GTEST_SKIP() << "not a settings file the policy's list can hold as it is";
+    static RegistryKey values;
+    static RegistryKey list;
+    static SettingsPolicy policy;
+    ClearRegistryKey(values, true);
+    AddNumberValue(values, "SettingsFromPolicy", 1);
+    ClearRegistryKey(list, true);
+    for (size_t i = 0; i < lines.size(); ++i)
+        AddTextValue(list, std::to_string(i + 1).c_str(), reinterpret_cast<const uint16_t*>(lines[i].data()),
+                     static_cast<int>(lines[i].size()));
+    SettingsFromValues(values, list, RegistryView::Native, policy);
+    ASSERT_EQ(policy.state, SettingsPolicyState::Enabled);
+    Outcome fromFile = LoadAndCapture(GetParam() + ".cfg", call);
+    ResetReaders();
+    ServeSettingsPolicy(&policy);
+    Outcome fromPolicy = LoadAndCapture(settingsPolicyPath, call);
+    ServeSettingsPolicy(nullptr);
+    fromFile.boxes.clear();  // they name the settings, which differ
+    fromPolicy.boxes.clear();
+    EXPECT_EQ(Render(fromFile), Render(fromPolicy));
 }
 
 std::string TestName(const testing::TestParamInfo<std::string>& info)

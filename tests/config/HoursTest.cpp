@@ -4,6 +4,7 @@
 
 #include "hours/HoursAt.h"
 #include "hours/HoursFile.h"
+#include "hours/HoursPolicy.h"
 #include "hours/LocalTime.h"
 #include "platform/CodePage.h"
 
@@ -298,6 +299,68 @@ TEST(LocalTime, ShowsTheCalendarsDayTheClockAndTheDaysName)
         EXPECT_STREQ(row.japanese, WeekdayName(time.weekday, true));
         EXPECT_EQ(SplitLocalTime(Utc(row.at) + secondsPerDay).dayNumber, time.dayNumber + 1);
     }
+}
+
+// The policy's values as the registry gives them: taken in the order of their names read
+// as numbers, refused at the place of the value that can't be a line.
+TEST(HoursPolicyValues, OrderedByNumberAndRefusedAtTheValueThatIsNoLine)
+{
+    struct Line {
+        const char* name;
+        std::u16string text;  // empty with number: a REG_DWORD
+        bool number;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Line> lines;
+        PolicyHours kind;
+        int line;
+        HoursFault fault;
+        int ranges;
+    } rows[] = {
+        {"10 after 2", {{"10", u"Sun 10:00-11:00", false}, {"2", u"Sat 10:00-11:00", false},
+                        {"1", u"\u6708 08:40-12:30", false}}, PolicyHours::Lines, 0, HoursFault::None, 3},
+        {"a gap", {{"1", u"Mon 08:40-12:30", false}, {"3", u"Tue 25:00-26:00", false}},
+         PolicyHours::Refused, 3, HoursFault::BadTime, 0},
+        {"a word", {{"one", u"Mon 08:40-12:30", false}, {"2", u"Tue 08:40-12:30", false}},
+         PolicyHours::Refused, 0, HoursFault::ValueNotLine, 0},
+        {"a number", {{"1", u"", true}}, PolicyHours::Refused, 1, HoursFault::ValueNotLine, 0},
+        {"too long", {{"1", u"Mon 08:40-12:30 #" + std::u16string(240, u'x'), false}},
+         PolicyHours::Refused, 1, HoursFault::LineTooLong, 0},
+    };
+    static RegistryKey values;
+    static RegistryKey lines;
+    static HoursSchedule schedule;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ClearRegistryKey(values, true);
+        AddNumberValue(values, "EnforcementHours", 1);
+        ClearRegistryKey(lines, true);
+        for (const Line& line : row.lines) {
+            if (line.number)
+                AddNumberValue(lines, line.name, 1);
+            else
+                AddTextValue(lines, line.name, reinterpret_cast<const uint16_t*>(line.text.data()),
+                             static_cast<int>(line.text.size()));
+        }
+        HoursError error;
+        EXPECT_EQ(HoursFromValues(values, lines, schedule, error), row.kind);
+        EXPECT_EQ(error.line, row.line);
+        EXPECT_EQ(error.fault, row.fault);
+        if (row.kind == PolicyHours::Lines) {
+            EXPECT_EQ(schedule.count, row.ranges);
+            EXPECT_EQ(schedule.ranges[0].start / minutesPerDay, 0);  // 月 first
+        }
+    }
+    // The switch: 0 is always, whatever the lines; no number is no policy.
+    ClearRegistryKey(values, true);
+    AddNumberValue(values, "EnforcementHours", 0);
+    HoursError error;
+    EXPECT_EQ(HoursFromValues(values, lines, schedule, error), PolicyHours::Always);
+    ClearRegistryKey(values, true);
+    uint16_t one[] = {'1'};
+    AddTextValue(values, "EnforcementHours", one, 1);
+    EXPECT_EQ(HoursFromValues(values, lines, schedule, error), PolicyHours::NotConfigured);
 }
 
 }  // namespace

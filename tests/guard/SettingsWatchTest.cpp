@@ -6,6 +6,7 @@
 #include "config/LineReader.h"
 #include "guard/SettingsStore.h"
 #include "guard/SettingsWatch.h"
+#include "policy/RegistryKey.h"
 #include "rules/Rule.h"
 
 #include <gtest/gtest.h>
@@ -199,3 +200,109 @@ TEST_F(SettingsWatchTest, AnEditOfAHeldFileIsToldOnceAndReadOnceLetGo)
 }
 
 }  // namespace
+
+// The policy as Group Policy writes it (or an MDM, in the view it names): the switch in
+// the policies' key, the lines as values of Settings.
+const std::string policyKey = PYXEN_POLICY_KEY;
+const std::string linesKey = policyKey + "\\Settings";
+
+void SetSettingsPolicy(RegistryView view, int enabled, const std::vector<std::pair<std::string, std::string>>& lines)
+{
+    FakeDeleteRegistryKey(view, linesKey);
+    for (const auto& line : lines)
+        FakeSetRegistryText(view, linesKey, line.first, line.second);
+    FakeSetRegistryNumber(view, policyKey, "SettingsFromPolicy", static_cast<uint32_t>(enabled));
+}
+
+std::vector<std::string> RuleNames(int count)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(rules[i].name);
+    return names;
+}
+
+TEST_F(SettingsWatchTest, ThePolicyDecidesWhileEnabledAndEachChangeIsRecorded)
+{
+    const std::wstring key = L"HKLM\\SOFTWARE\\Policies\\Pyxen\\Settings";
+    // Names read as numbers: 10 after 2. ソ's second byte in Shift JIS is a backslash.
+    // A CR that ends a value stays in its rule, as a lone CR at a line's end does in a file.
+    SetSettingsPolicy(RegistryView::Native, 1, {{"10", "READ games.txt"}, {"1", "Chess"},
+                                                {"2", "ソリティア :1"}, {"11", "Tail\r"}});
+    SettingsPolicyChanged();
+    EXPECT_EQ(RunFor(settingsQuietMs - 1), V{});  // policy processing may still be writing
+    EXPECT_EQ(RunFor(1), V{SettingsVerdict::Applied});
+    EXPECT_EQ(RuleNames(4), (std::vector<std::string>{"Chess", "\x83\x5C\x83\x8A\x83\x65\x83\x42\x83\x41",
+                                                       "Minesweeper", "Tail\r"}));
+    EXPECT_EQ(rules[1].method, 1);
+    EXPECT_EQ(std::wstring(AppliedFiles()), key + L", games.txt");
+    EXPECT_EQ(std::wstring(AppliedSource()), L"%%2041");
+    EXPECT_EQ(FakeOutcome().at("Source") + L" " + FakeOutcome().at("Rules") + L" " + FakeOutcome().at("Result"),
+              L"policy 4 applied");
+    const std::wstring appliedAt = FakeOutcome().at("AppliedAt");
+    EXPECT_EQ(appliedAt.size(), 20u);
+    EXPECT_EQ(appliedAt.substr(0, 11), L"2026-12-07T");
+
+    // pyxen.cfg waits; the list the policy names is watched.
+    Write("pyxen.cfg", "Paint\r\n");
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{});
+    Write("games.txt", "Minesweeper\r\nPinball\r\n");
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(AppliedRules(), 5);
+
+    // Refused whole: the rules in force stay, the record keeps them and says why.
+    struct Refusal {
+        std::vector<std::pair<std::string, std::string>> lines;
+        GuardEvent event;
+        std::wstring second;  // the value, or the source
+        std::wstring reason;
+    } refusals[] = {
+        {{{"1", "Chess"}, {"x", "Go"}}, GuardEvent::SettingsPolicyRefused, L"x",
+         L"the value's name is not a number: x"},
+        {{{"1", "# nothing but a comment"}}, GuardEvent::SettingsRefused, L"%%2041", L"no rule"},
+        {{{"1", "READ missing.txt"}, {"2", "Chess"}}, GuardEvent::SettingsUnreadable, L"missing.txt",
+         L"can't be read: missing.txt"},
+    };
+    for (const Refusal& r : refusals) {
+        SetSettingsPolicy(RegistryView::Native, 1, r.lines);
+        EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Refused});
+        EXPECT_EQ(RunFor(2 * settingsPollMs), V{});  // once, until the next change
+        EXPECT_EQ(FakeEvents().back().event, r.event);
+        EXPECT_EQ(FakeEvents().back().strings[r.event == GuardEvent::SettingsUnreadable ? 0 : 1], r.second);
+        EXPECT_EQ(FakeOutcome().at("Result") + L" " + FakeOutcome().at("Rules"), L"refused 5");
+        EXPECT_EQ(FakeOutcome().at("RefusalReason"), r.reason);
+    }
+
+    // Disabled: pyxen.cfg decides again, as it is now; the last refusal is still told.
+    SetSettingsPolicy(RegistryView::Native, 0, {{"1", "Chess"}});
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(RuleNames(1), std::vector<std::string>{"Paint"});
+    EXPECT_EQ(FakeOutcome().at("Source") + L" " + FakeOutcome().at("Result"), L"file applied");
+    EXPECT_EQ(FakeOutcome().at("RefusedSource"), L"policy");
+
+    // An MDM that wrote into the 32-bit view is found there, and the entry says so.
+    FakeDeleteRegistryKey(RegistryView::Native, policyKey);
+    SetSettingsPolicy(RegistryView::Wow32, 1, {{"1", "Chess"}});
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(std::wstring(AppliedSource()), L"%%2042");  // the 32-bit view
+    EXPECT_EQ(FakeOutcome().at("View"), L"32-bit");
+
+    // Not configured: the file, with no entry of a refusal.
+    size_t entries = FakeEvents().size();
+    FakeDeleteRegistryKey(RegistryView::Wow32, policyKey);
+    EXPECT_EQ(RunFor(settingsPollMs + settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(RuleNames(1), std::vector<std::string>{"Paint"});
+    EXPECT_EQ(FakeEvents().size(), entries);
+}
+
+TEST_F(SettingsWatchTest, APolicyFoundAtTheStartIsTheSettingsAndARefusedOneKeepsTheStore)
+{
+    SetSettingsPolicy(RegistryView::Native, 1, {{"1", "Chess"}});
+    EXPECT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Applied);
+    EXPECT_EQ(RuleNames(1), std::vector<std::string>{"Chess"});
+    // A value an MDM made a number: no line can come of it.
+    FakeSetRegistryNumber(RegistryView::Native, linesKey, "2", 7);
+    EXPECT_EQ(StartSettingsWatch("pyxen.cfg"), SettingsVerdict::Refused);
+    EXPECT_EQ(FakeEvents().back().event, GuardEvent::SettingsPolicyRefused);
+    EXPECT_EQ(FakeEvents().back().strings[2], L"%%2044");  // no text
+}

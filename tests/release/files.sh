@@ -99,7 +99,7 @@ top=$WORK/pyxen-$PYXEN_VERSION-$platform
 expect_eq "the zip's files" "$(LC_ALL=C ls "$top" | tr '\n' ' ')" \
     "PolicyDefinitions games.txt pyxen-check.exe pyxen-desktops.exe pyxen-guard.exe pyxen.cfg pyxen.exe readme-ja.txt readme.txt "
 expect_eq "the policy template" "$(cd "$top/PolicyDefinitions" && find . -type f | sort | tr '\n' ' ')" \
-    "./en-US/pyxen.adml ./ja-JP/pyxen.adml ./pyxen.admx "
+    "./en-US/pyxen-settings.adml ./en-US/pyxen.adml ./ja-JP/pyxen-settings.adml ./ja-JP/pyxen.adml ./pyxen-settings.admx ./pyxen.admx "
 cmp -s "$top/pyxen.exe" "$PYXEN_EXE" || fail "the zip's pyxen.exe is not the one built"
 # Text as Notepad reads it: CR LF ends; the Japanese readme in code page 932, not UTF-8.
 iconv -f UTF-8 -t UTF-8 "$top/readme-ja.txt" > /dev/null 2>&1 && fail "readme-ja.txt is UTF-8"
