@@ -4,7 +4,7 @@
 #include "check/Messages.h"
 #include "check/Text.h"
 #include "config/Utf8.h"
-#include "guard/SettingsOutcome.h"
+#include "policy/OutcomeRecord.h"
 #include "policy/RegistryKey.h"
 
 #include <string.h>
