@@ -175,6 +175,7 @@ void ListFiles(wchar_t* buffer, int size)
 int appliedRules;
 wchar_t appliedFiles[settingsFilesSize];
 const wchar_t* appliedSource = settingsFileWord;
+const wchar_t* appliedSourceWord = L"file";
 StoreText accepted;
 
 // Whether the last load can't be taken: a refused policy, a file it could not read, or
@@ -270,6 +271,7 @@ SettingsVerdict Accept(int last)
     appliedRules = last + 1;
     ListFiles(appliedFiles, settingsFilesSize);
     appliedSource = SourceText();
+    appliedSourceWord = SourceWord();
     RecordApplied(SourceWord(), ViewWord(), appliedFiles, last + 1);
     WriteStoreText(last, interval, accepted);
     // Until the first are taken, those the store kept from before are the ones in force.
@@ -328,6 +330,7 @@ bool PolicySettled(GuardTime now, bool poll)
 int AppliedRules() { return appliedRules; }
 const wchar_t* AppliedFiles() { return appliedFiles; }
 const wchar_t* AppliedSource() { return appliedSource; }
+const wchar_t* AppliedSourceWord() { return appliedSourceWord; }
 const StoreText& AcceptedText() { return accepted; }
 
 SettingsVerdict StartSettingsWatch(const char* path)

@@ -66,5 +66,8 @@ const wchar_t* AppliedFiles();
 // Where the settings last applied came from: the policy (and its view) or the file.
 const wchar_t* AppliedSource();
 
+// The same as the outcome's record writes it ("policy" or "file").
+const wchar_t* AppliedSourceWord();
+
 // The settings last applied, as the guard's store writes them (SettingsStore.h).
 const StoreText& AcceptedText();

@@ -100,17 +100,24 @@ void RunGuardLoop(const LoopWatch* watch)
         GuardFolder(), FALSE,
         FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
     // Policy processing may delete and recreate the product's key, so the watch is on
-    // all policies; it fires once per arming.
-    HKEY policies = NULL;
-    HANDLE policyEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
-    if (policyEvent && RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies", 0,
-                                     KEY_NOTIFY | KEY_WOW64_64KEY, &policies) != ERROR_SUCCESS)
-        policies = NULL;
-    bool policyWatched = policies && ArmPolicyWatch(policies, policyEvent);
+    // all policies, in both views, since an MDM may write the 32-bit one; each fires
+    // once per arming.
+    const REGSAM views[2] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    HKEY policies[2] = {NULL, NULL};
+    HANDLE policyEvents[2] = {NULL, NULL};
+    bool policyWatched[2] = {false, false};
+    for (int view = 0; view < 2; ++view) {
+        policyEvents[view] = CreateEventW(NULL, FALSE, FALSE, NULL);
+        if (policyEvents[view] &&
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies", 0, KEY_NOTIFY | views[view],
+                          &policies[view]) != ERROR_SUCCESS)
+            policies[view] = NULL;
+        policyWatched[view] = policies[view] && ArmPolicyWatch(policies[view], policyEvents[view]);
+    }
     // Each child's end is waited for by the thread pool, which sets one event (see
     // StartPyxen): the loop itself waits on a few handles, however many sessions there
     // are. The stop comes first, so that it wins over everything else signalled.
-    HANDLE handles[6] = {stopEvent, changeEvent, ChildEndedEvent(), NULL, NULL, NULL};
+    HANDLE handles[7] = {stopEvent, changeEvent, ChildEndedEvent(), NULL, NULL, NULL, NULL};
     DWORD count = 3;
     DWORD watchAt = 0;
     DWORD folderAt = 0;
@@ -118,11 +125,12 @@ void RunGuardLoop(const LoopWatch* watch)
         watchAt = count;
         handles[count++] = watch->handle;
     }
-    DWORD policyAt = 0;
-    if (policyWatched) {
-        policyAt = count;
-        handles[count++] = policyEvent;
-    }
+    DWORD policyAt[2] = {0, 0};
+    for (int view = 0; view < 2; ++view)
+        if (policyWatched[view]) {
+            policyAt[view] = count;
+            handles[count++] = policyEvents[view];
+        }
     // Last, so that giving it up leaves the others where they are.
     if (folder != INVALID_HANDLE_VALUE) {
         folderAt = count;
@@ -142,11 +150,12 @@ void RunGuardLoop(const LoopWatch* watch)
         }
         if (watchAt && signalled == WAIT_OBJECT_0 + watchAt)
             wake.settingsApplied = watch->Wake;
-        if (policyAt && signalled == WAIT_OBJECT_0 + policyAt) {
-            wake.policyChanged = true;
-            // Unarmed, it stays quiet: the polls still find each change, only later.
-            ArmPolicyWatch(policies, policyEvent);
-        }
+        for (int view = 0; view < 2; ++view)
+            if (policyAt[view] && signalled == WAIT_OBJECT_0 + policyAt[view]) {
+                wake.policyChanged = true;
+                // Unarmed, it stays quiet: the polls still find each change, only later.
+                ArmPolicyWatch(policies[view], policyEvents[view]);
+            }
         if (folderAt && signalled == WAIT_OBJECT_0 + folderAt) {
             wake.folderChanged = true;
             if (!FindNextChangeNotification(folder)) {

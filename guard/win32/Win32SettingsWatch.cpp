@@ -9,6 +9,7 @@
 
 #include "config/Settings.h"
 #include "guard/Guard.h"
+#include "guard/SettingsOutcome.h"
 #include "guard/SettingsStore.h"
 #include "guard/SettingsWatch.h"
 #include "guard/win32/Win32Guard.h"
@@ -53,6 +54,7 @@ struct Applied {
     int rules;
     wchar_t files[settingsFilesSize];
     wchar_t source[96];
+    const wchar_t* sourceWord;  // a constant of the settings watch
     StoreText text;
 };
 CRITICAL_SECTION appliedLock;
@@ -60,19 +62,21 @@ Applied handed;
 Applied swapping;
 
 void Copy(Applied& to, long interval, int rules, const wchar_t* files, const wchar_t* source,
-          const StoreText& text)
+          const wchar_t* sourceWord, const StoreText& text)
 {
     to.interval = interval;
     to.rules = rules;
     lstrcpynW(to.files, files, settingsFilesSize);
     lstrcpynW(to.source, source, 96);
+    to.sourceWord = sourceWord;
     to.text = text;
 }
 
 void Hand()
 {
     EnterCriticalSection(&appliedLock);
-    Copy(handed, interval, AppliedRules(), AppliedFiles(), AppliedSource(), AcceptedText());
+    Copy(handed, interval, AppliedRules(), AppliedFiles(), AppliedSource(), AppliedSourceWord(),
+         AcceptedText());
     LeaveCriticalSection(&appliedLock);
     SetEvent(swapWanted);
 }
@@ -128,7 +132,8 @@ DWORD WINAPI WatchThread(LPVOID)
 void Wake()
 {
     EnterCriticalSection(&appliedLock);
-    Copy(swapping, handed.interval, handed.rules, handed.files, handed.source, handed.text);
+    Copy(swapping, handed.interval, handed.rules, handed.files, handed.source, handed.sourceWord,
+         handed.text);
     LeaveCriticalSection(&appliedLock);
     // Written on the loop's thread, which starts every Pyxen: none starts while the
     // store is half written.
@@ -137,6 +142,8 @@ void Wake()
         MultiByteToWideChar(CP_ACP, 0, PyxenFolder(), -1, folder, MAX_PATH);
         const wchar_t* strings[] = {folder};
         ReportGuardEvent(GuardEvent::StoreFailed, strings, 1);
+        // Accepted, but no Pyxen takes them: the record must not say they apply.
+        RecordRefused(swapping.sourceWord, swapping.files, L"the guard's folder could not be written");
         return;
     }
     GuardSwapAll({swapping.interval, swapping.rules, swapping.files, swapping.source});
