@@ -35,10 +35,8 @@ VOID CALLBACK OnPipe(PVOID, BOOLEAN)
     SetEvent(ChildEndedEvent());
 }
 
-ChildPipe* NewPipe(wchar_t* name, DWORD& error)
+ChildPipe* NewPipeNamed(const wchar_t* name, DWORD& error)
 {
-    wsprintfW(name, L"\\\\.\\pipe\\PyxenDesktops-%lu-%ld", GetCurrentProcessId(),
-              InterlockedIncrement(&pipeCount));
     SECURITY_ATTRIBUTES security = {sizeof security, NULL, FALSE};
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
             L"D:P(A;;GA;;;SY)", SDDL_REVISION_1, &security.lpSecurityDescriptor, NULL)) {
@@ -73,6 +71,24 @@ ChildPipe* NewPipe(wchar_t* name, DWORD& error)
         error = GetLastError();
         FreeChildPipe(pipe);
         return NULL;
+    }
+    return pipe;
+}
+
+// Any user may make a pipe in the global namespace, and one who made ours first would
+// keep the watch from starting: the name holds the performance counter's low bits, which
+// no one can tell beforehand, and a name taken already is given up for another.
+const int pipeTries = 4;
+
+ChildPipe* NewPipe(wchar_t* name, DWORD& error)
+{
+    ChildPipe* pipe = NULL;
+    for (int attempt = 0; attempt < pipeTries && !pipe; ++attempt) {
+        LARGE_INTEGER counter;
+        QueryPerformanceCounter(&counter);
+        wsprintfW(name, L"\\\\.\\pipe\\PyxenDesktops-%lu-%ld-%08lx", GetCurrentProcessId(),
+                  InterlockedIncrement(&pipeCount), static_cast<unsigned long>(counter.LowPart));
+        pipe = NewPipeNamed(name, error);
     }
     return pipe;
 }
@@ -127,7 +143,7 @@ ChildId StartDesktopWatch(SessionId session, unsigned long& error)
     WatchProgram(program);
     // Held already unless a user held it at the service's start.
     HoldDesktopWatch();
-    wchar_t name[64];
+    wchar_t name[80];
     DWORD failure = 0;
     ChildPipe* pipe = NewPipe(name, failure);
     if (!pipe) {
