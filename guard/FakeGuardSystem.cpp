@@ -16,7 +16,11 @@ struct FakeSession {
     unsigned long endStatus = 0;
     GuardTime loadTime = 0;
     GuardTime endTime = 0;
+    unsigned long watchError = 0;
 };
+
+// A watch's id is apart from every Pyxen's.
+const ChildId watchIds = 1u << 20;
 
 GuardTime now = 1000;
 int64_t utcOffset;
@@ -35,6 +39,8 @@ bool listFails;
 SessionId consoleSession = noSession;
 std::map<SessionId, FakeSession> sessionInfo;
 std::vector<FakeChild> children;
+std::vector<FakeChild> watches;
+std::map<ChildId, std::vector<std::string>> reports;
 std::map<std::string, FileStamp> stamps;
 std::map<std::string, bool> held;
 std::vector<FakeEvent> events;
@@ -45,6 +51,8 @@ int stoppingReports;
 
 FakeChild* Find(ChildId child)
 {
+    if (child > watchIds && child - watchIds <= watches.size())
+        return &watches[child - watchIds - 1];
     if (child == 0 || child > children.size())
         return nullptr;
     return &children[child - 1];
@@ -76,6 +84,8 @@ void FakeGuardReset()
     consoleSession = noSession;
     sessionInfo.clear();
     children.clear();
+    watches.clear();
+    reports.clear();
     stamps.clear();
     held.clear();
     events.clear();
@@ -200,7 +210,7 @@ GuardTime FakeLongestOverlap()
     GuardTime longest = 0;
     for (const FakeChild& a : children)
         for (const FakeChild& b : children) {
-            if (a.id >= b.id || a.session != b.session)
+            if (a.id >= b.id || a.session != b.session || a.desktop != b.desktop)
                 continue;
             GuardTime from = a.firstSweep > b.firstSweep ? a.firstSweep : b.firstSweep;
             GuardTime aEnd = a.running ? now : a.ended;
@@ -343,6 +353,11 @@ void SessionUserName(SessionId session, wchar_t* name, int size)
 
 ChildId StartPyxen(SessionId session, unsigned long& error)
 {
+    return StartPyxenOn(session, L"Default", error);
+}
+
+ChildId StartPyxenOn(SessionId session, const wchar_t* desktop, unsigned long& error)
+{
     const FakeSession& info = sessionInfo[session];
     if (info.startError != 0) {
         error = info.startError;
@@ -352,7 +367,7 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     now += startTime;  // the process runs from the end of the call
     ChildId id = children.size() + 1;
     children.push_back(FakeChild{id, session, now, true, now + info.loadTime + interval, false,
-                                 0, 0, ++steps, 0, false, 0, 0});
+                                 0, 0, ++steps, 0, false, 0, 0, desktop});
     if (info.endAtStart)
         End(children.back(), info.endStatus, false);
     return id;
@@ -376,7 +391,8 @@ void EndPyxen(ChildId child, GuardTime waitMs)
     found->endWait = waitMs;
     if (!found->running)
         return;
-    GuardTime takes = sessionInfo[found->session].endTime;
+    // The session's end time is its Pyxens'; a watch ends at once.
+    GuardTime takes = child > watchIds ? 0 : sessionInfo[found->session].endTime;
     if (takes <= waitMs) {
         now += takes;
         End(*found, 1, true);
@@ -402,4 +418,66 @@ void ReportGuardEvent(GuardEvent event, const wchar_t* const* strings, int count
     for (int i = 0; i < count; ++i)
         entry.strings.push_back(strings[i] ? strings[i] : L"");
     events.push_back(entry);
+}
+
+ChildId StartDesktopWatch(SessionId session, unsigned long& error)
+{
+    error = sessionInfo[session].watchError;
+    if (error)
+        return 0;
+    ChildId id = watchIds + watches.size() + 1;
+    watches.push_back(FakeChild{id, session, now, true, 0, false, 0, 0, ++steps, 0, false, 0, 0,
+                                L""});
+    return id;
+}
+
+int ReadDesktopReport(ChildId watch, char* report, int size)
+{
+    std::vector<std::string>& queued = reports[watch];
+    if (queued.empty() || static_cast<int>(queued.front().size()) > size)
+        return 0;
+    int length = static_cast<int>(queued.front().size());
+    queued.front().copy(report, queued.front().size());
+    queued.erase(queued.begin());
+    return length;
+}
+
+const std::vector<FakeChild>& FakeWatches() { return watches; }
+
+ChildId FakeWatchOf(SessionId session)
+{
+    ChildId latest = 0;
+    for (const FakeChild& watch : watches)
+        if (watch.session == session && watch.running)
+            latest = watch.id;
+    return latest;
+}
+
+int FakeHeldWatches()
+{
+    int held = 0;
+    for (const FakeChild& watch : watches)
+        held += !watch.freed;
+    return held;
+}
+
+bool FakeWriteReport(SessionId session, const std::string& report)
+{
+    ChildId watch = FakeWatchOf(session);
+    if (watch)
+        reports[watch].push_back(report);
+    return watch != 0;
+}
+
+int FakeRunningOn(SessionId session, const std::wstring& desktop)
+{
+    int running = 0;
+    for (const FakeChild& child : children)
+        running += child.session == session && child.running && child.desktop == desktop;
+    return running;
+}
+
+void FakeFailWatchStarts(SessionId session, unsigned long error)
+{
+    sessionInfo[session].watchError = error;
 }

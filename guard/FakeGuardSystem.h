@@ -25,6 +25,7 @@ struct FakeChild {
     bool freed;            // EndPyxen freed its handle, job and wait
     GuardTime endWait;     // how long EndPyxen waited for its end, at most
     GuardTime endsAt;      // ended from outside, it is gone then (0: not yet asked)
+    std::wstring desktop = L"Default";  // the desktop it runs on; a watch's is its session's
 };
 
 struct FakeEvent {
@@ -122,3 +123,19 @@ void FakeHoldFile(const std::string& path, bool hold);
 bool FakeFileHeld(const std::string& path);
 
 const std::vector<FakeEvent>& FakeEvents();
+
+// The desktop watches (StartDesktopWatch), kept apart from the Pyxens: FakeChildren and
+// the counts above are Pyxens only. FakeEndChild ends a watch too.
+const std::vector<FakeChild>& FakeWatches();
+ChildId FakeWatchOf(SessionId session);  // the running one, or 0
+int FakeHeldWatches();
+
+// The session's running watch writes this report (desktops/DesktopReport.h); ReadDesktopReport
+// gives the reports in the order written. False when no watch runs there.
+bool FakeWriteReport(SessionId session, const std::string& report);
+
+// Pyxens running on the session's desktop ("Default" for the session's own).
+int FakeRunningOn(SessionId session, const std::wstring& desktop);
+
+// From now on StartDesktopWatch in the session fails with this Windows error (0: succeeds).
+void FakeFailWatchStarts(SessionId session, unsigned long error);

@@ -5,6 +5,10 @@
 #include "guard/RestartThrottle.h"
 #include "guard/UserSessions.h"
 
+#include "desktops/DesktopReport.h"
+
+#include <wchar.h>
+
 namespace {
 
 // What a session's slot is doing. A free slot is all zero (Guarded{}), so that the table
@@ -30,9 +34,22 @@ struct Successor {
     GuardTime started;  // taken before its start: its timer is set later still
 };
 
+// What a slot runs. Each session has a group of slots: its own Pyxen on Default first,
+// then its desktop watch, then a Pyxen for each other desktop the watch names.
+enum class SlotKind : unsigned char {
+    Session,  // pyxen.exe on Default
+    Watch,    // pyxen-desktops.exe
+    Desktop,  // pyxen.exe on the desktop named
+};
+
+const int slotsPerSession = 2 + desktopsPerSession;
+
 struct Guarded {
     SlotState state;
+    SlotKind kind;
+    bool listed;  // named by the watch's report being read
     SessionId session;
+    wchar_t desktop[desktopNameSize];
     ChildId child;
     GuardTime started;
     RestartThrottle throttle;
@@ -43,8 +60,14 @@ struct Guarded {
     Successor successor;
 };
 
-Guarded guarded[guardMaxSessions];
+Guarded guarded[guardMaxSessions * slotsPerSession];
 static_assert(sessionListCapacity > guardMaxSessions, "a session beyond the limit is listed");
+
+// The group a slot is in: its session's own slot first.
+Guarded* GroupOf(Guarded& slot)
+{
+    return &guarded[(&slot - guarded) / slotsPerSession * slotsPerSession];
+}
 
 bool enforcing = true;
 
@@ -68,19 +91,64 @@ void Report(GuardEvent event, SessionId session, const wchar_t* extra1 = nullptr
     ReportGuardEvent(event, strings, count);
 }
 
+// A slot's event: a desktop's Pyxen has its own, which name the desktop; the watch
+// reports only what goes wrong with it. False when there is nothing to write.
+bool EventFor(const Guarded& slot, GuardEvent& event)
+{
+    if (slot.kind == SlotKind::Session)
+        return true;
+    if (slot.kind == SlotKind::Watch) {
+        if (event == GuardEvent::PyxenStartFailed)
+            event = GuardEvent::WatchStartFailed;
+        else if (event == GuardEvent::PyxenHeldBack)
+            event = GuardEvent::WatchHeldBack;
+        else
+            return false;
+        return true;
+    }
+    switch (event) {
+    case GuardEvent::PyxenStarted: event = GuardEvent::DesktopPyxenStarted; break;
+    case GuardEvent::PyxenRestarted: event = GuardEvent::DesktopPyxenRestarted; break;
+    case GuardEvent::PyxenHeldBack: event = GuardEvent::DesktopPyxenHeldBack; break;
+    case GuardEvent::PyxenStartFailed: event = GuardEvent::DesktopPyxenStartFailed; break;
+    case GuardEvent::SwapFailed: event = GuardEvent::DesktopSwapFailed; break;
+    default: break;
+    }
+    return true;
+}
+
+// The entry of a slot's event: a desktop's name comes after the session and user.
+void Report(GuardEvent event, const Guarded& slot, const wchar_t* extra1 = nullptr,
+            const wchar_t* extra2 = nullptr)
+{
+    if (!EventFor(slot, event))
+        return;
+    if (slot.kind != SlotKind::Desktop) {
+        Report(event, slot.session, extra1, extra2);
+        return;
+    }
+    wchar_t number[decimalSize];
+    wchar_t user[128];
+    WriteDecimal(slot.session, number);
+    SessionUserName(slot.session, user, 128);
+    const wchar_t* strings[] = {number, user, slot.desktop, extra1, extra2};
+    int count = extra2 ? 5 : extra1 ? 4 : 3;
+    ReportGuardEvent(event, strings, count);
+}
+
 Guarded* Find(SessionId session)
 {
-    for (Guarded& slot : guarded)
-        if (slot.state != SlotState::Free && slot.session == session)
-            return &slot;
+    for (int at = 0; at < guardMaxSessions * slotsPerSession; at += slotsPerSession)
+        if (guarded[at].state != SlotState::Free && guarded[at].session == session)
+            return &guarded[at];
     return nullptr;
 }
 
 Guarded* FindFree()
 {
-    for (Guarded& slot : guarded)
-        if (slot.state == SlotState::Free)
-            return &slot;
+    for (int at = 0; at < guardMaxSessions * slotsPerSession; at += slotsPerSession)
+        if (guarded[at].state == SlotState::Free)
+            return &guarded[at];
     return nullptr;
 }
 
@@ -94,9 +162,13 @@ Guarded* Add(SessionId session)
         return slot;
     Guarded* slot = FindFree();
     if (slot) {
-        *slot = Guarded{};
-        slot->state = SlotState::Idle;
-        slot->session = session;
+        for (int i = 0; i < slotsPerSession; ++i)
+            slot[i] = Guarded{};
+        slot[0].state = SlotState::Idle;
+        slot[0].session = session;
+        slot[1].state = SlotState::Idle;
+        slot[1].kind = SlotKind::Watch;
+        slot[1].session = session;
     } else if (!limitReported) {
         limitReported = true;
         wchar_t limit[decimalSize];
@@ -116,6 +188,14 @@ void Forget(Guarded& slot)
     slot = Guarded{};
 }
 
+// Ends every child of the slot's session and frees its group.
+void ForgetSession(Guarded& slot)
+{
+    Guarded* group = GroupOf(slot);
+    for (int i = 0; i < slotsPerSession; ++i)
+        Forget(group[i]);
+}
+
 // Whether the open swap's entry waits for the slot.
 bool Awaited(const Guarded& slot)
 {
@@ -125,10 +205,19 @@ bool Awaited(const Guarded& slot)
 // The slot's part in the swap is over: its successor took over, or it needs none.
 void LeaveSwap(Guarded& slot, bool took)
 {
-    if (took && Awaited(slot))
+    if (took && Awaited(slot) && slot.kind == SlotKind::Session)
         ++swap.took;
     slot.swapStep = SwapStep::None;
     slot.swapFailed = false;
+}
+
+ChildId StartChild(const Guarded& slot, unsigned long& error)
+{
+    if (slot.kind == SlotKind::Watch)
+        return StartDesktopWatch(slot.session, error);
+    if (slot.kind == SlotKind::Desktop)
+        return StartPyxenOn(slot.session, slot.desktop, error);
+    return StartPyxen(slot.session, error);
 }
 
 // Starts the slot's Pyxen; a failed start holds the session back as the throttle says,
@@ -136,7 +225,7 @@ void LeaveSwap(Guarded& slot, bool took)
 bool Start(Guarded& slot)
 {
     unsigned long error = 0;
-    slot.child = StartPyxen(slot.session, error);
+    slot.child = StartChild(slot, error);
     slot.started = GuardNow();
     if (slot.child != 0) {
         slot.state = SlotState::Running;
@@ -150,7 +239,7 @@ bool Start(Guarded& slot)
     if (slot.throttle.StartFailed(slot.started)) {
         wchar_t code[decimalSize];
         WriteDecimal(error, code);
-        Report(GuardEvent::PyxenStartFailed, slot.session, code);
+        Report(GuardEvent::PyxenStartFailed, slot, code);
     }
     return false;
 }
@@ -159,7 +248,7 @@ bool Start(Guarded& slot)
 void Ended(Guarded& slot, unsigned long status, GuardTime now)
 {
     if (!SessionHasUser(slot.session)) {
-        Forget(slot);
+        ForgetSession(slot);
         return;
     }
     wchar_t code[decimalSize];
@@ -168,11 +257,11 @@ void Ended(Guarded& slot, unsigned long status, GuardTime now)
         slot.state = SlotState::HeldBack;
         wchar_t seconds[decimalSize];
         WriteDecimal(slot.throttle.Pause() / 1000, seconds);
-        Report(GuardEvent::PyxenHeldBack, slot.session, code, seconds);
+        Report(GuardEvent::PyxenHeldBack, slot, code, seconds);
         return;
     }
     if (Start(slot))
-        Report(GuardEvent::PyxenRestarted, slot.session, code);
+        Report(GuardEvent::PyxenRestarted, slot, code);
 }
 
 // The successor could not start (error) or ended early (status): the old Pyxen stays,
@@ -186,7 +275,7 @@ void SwapFailed(Guarded& slot, GuardTime now, GuardEvent event, unsigned long co
         wchar_t seconds[decimalSize];
         WriteDecimal(code, text);
         WriteDecimal(swapRetryMs / 1000, seconds);
-        Report(event, slot.session, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
+        Report(event, slot, text, event == GuardEvent::SwapFailed ? seconds : nullptr);
     }
     slot.swapFailed = true;
     slot.swapStep = SwapStep::Due;
@@ -201,7 +290,7 @@ void StartSuccessor(Guarded& slot, GuardTime now)
     }
     GuardTime before = GuardNow();
     unsigned long error = 0;
-    ChildId successor = StartPyxen(slot.session, error);
+    ChildId successor = StartChild(slot, error);
     if (!successor) {
         SwapFailed(slot, now, GuardEvent::PyxenStartFailed, error);
         return;
@@ -243,13 +332,88 @@ void PollSwap(Guarded& slot, GuardTime now)
     }
 }
 
+// Starts what an idle slot runs.
+void StartIdle(Guarded& slot)
+{
+    if (slot.state == SlotState::Idle && Start(slot))
+        Report(GuardEvent::PyxenStarted, slot);
+}
+
 void StartIn(SessionId session)
 {
     if (!enforcing)
         return;
-    Guarded* slot = Add(session);
-    if (slot && slot->state == SlotState::Idle && Start(*slot))
-        Report(GuardEvent::PyxenStarted, slot->session);
+    Guarded* group = Add(session);
+    if (!group)
+        return;
+    StartIdle(group[0]);
+    StartIdle(group[1]);
+}
+
+Guarded* DesktopSlot(Guarded* group, const wchar_t* desktop)
+{
+    for (int i = 2; i < slotsPerSession; ++i)
+        if (group[i].state != SlotState::Free && wcscmp(group[i].desktop, desktop) == 0)
+            return &group[i];
+    for (int i = 2; i < slotsPerSession; ++i) {
+        Guarded& slot = group[i];
+        if (slot.state == SlotState::Free) {
+            slot = Guarded{};
+            slot.state = SlotState::Idle;
+            slot.kind = SlotKind::Desktop;
+            slot.session = group[0].session;
+            wcsncpy(slot.desktop, desktop, desktopNameSize - 1);
+            return &slot;
+        }
+    }
+    return nullptr;
+}
+
+// A whole report of the session's watch: each desktop it names has a Pyxen, and one it
+// no longer names has gone, or is out of use, and its Pyxen ends.
+void TakeReport(Guarded* group, const char* report, int length)
+{
+    for (int i = 2; i < slotsPerSession; ++i)
+        group[i].listed = false;
+    const char* at = report;
+    const char* end = report + length;
+    static DesktopLine line;
+    bool whole = false;
+    while (at < end && !whole) {
+        if (!ReadDesktopLine(at, end, line))
+            continue;
+        if (line.kind == DesktopLineKind::End) {
+            whole = true;
+        } else if (line.kind == DesktopLineKind::Desktop) {
+            if (Guarded* slot = DesktopSlot(group, line.name)) {
+                slot->listed = true;
+                StartIdle(*slot);
+            }
+        } else {
+            Guarded named = Guarded{};
+            named.kind = SlotKind::Desktop;
+            named.session = group[0].session;
+            wcsncpy(named.desktop, line.name, desktopNameSize - 1);
+            Report(line.kind == DesktopLineKind::Shut ? GuardEvent::DesktopRefused
+                                                      : GuardEvent::InputSwitchedBack,
+                   named);
+        }
+    }
+    if (!whole)
+        return;
+    for (int i = 2; i < slotsPerSession; ++i)
+        if (group[i].state != SlotState::Free && !group[i].listed)
+            Forget(group[i]);
+}
+
+// Every report the session's watch has written since the last pass.
+void ReadReports(Guarded& watch)
+{
+    static char report[desktopReportSize];
+    if (watch.state != SlotState::Running)
+        return;
+    for (int length; (length = ReadDesktopReport(watch.child, report, desktopReportSize)) > 0;)
+        TakeReport(GroupOf(watch), report, length);
 }
 
 }  // namespace
@@ -284,11 +448,16 @@ void GuardSetEnforcing(bool enforcingNow)
 
 void GuardLogon(SessionId session)
 {
-    // A new logon is a new user: what the last one's Pyxen did says nothing about it.
-    Guarded* slot = Find(session);
-    if (slot && slot->state == SlotState::HeldBack) {
-        slot->throttle.Reset();
-        slot->state = SlotState::Idle;
+    // A new logon is a new user: what the last one's Pyxens did says nothing about it.
+    if (Guarded* group = Find(session)) {
+        for (int i = 0; i < slotsPerSession; ++i) {
+            if (group[i].state == SlotState::HeldBack) {
+                group[i].throttle.Reset();
+                group[i].state = SlotState::Idle;
+            }
+        }
+        for (int i = 2; i < slotsPerSession; ++i)
+            StartIdle(group[i]);
     }
     if (SessionHasUser(session))
         StartIn(session);
@@ -297,7 +466,7 @@ void GuardLogon(SessionId session)
 void GuardLogoff(SessionId session)
 {
     if (Guarded* slot = Find(session))
-        Forget(*slot);
+        ForgetSession(*slot);
 }
 
 void GuardReconcile()
@@ -310,13 +479,13 @@ void GuardReconcile()
         return;
     // A list cut short: only a session it holds is known to be there.
     for (Guarded& slot : guarded) {
-        if (slot.state == SlotState::Free || !whole)
+        if (slot.state == SlotState::Free || slot.kind != SlotKind::Session || !whole)
             continue;
         bool listed = false;
         for (int i = 0; i < count && !listed; ++i)
             listed = sessions[i] == slot.session;
         if (!listed)
-            Forget(slot);
+            ForgetSession(slot);
     }
     for (int i = 0; i < count; ++i)
         StartIn(sessions[i]);
@@ -325,6 +494,9 @@ void GuardReconcile()
 void GuardPoll()
 {
     GuardTime now = GuardNow();
+    for (Guarded& slot : guarded)
+        if (slot.kind == SlotKind::Watch)
+            ReadReports(slot);
     for (Guarded& slot : guarded) {
         if (slot.state == SlotState::Free)
             continue;
@@ -340,9 +512,9 @@ void GuardPoll()
                 Ended(slot, status, now);
         } else if (slot.state == SlotState::HeldBack && now >= slot.throttle.HeldUntil()) {
             if (!SessionHasUser(slot.session))
-                Forget(slot);
+                ForgetSession(slot);
             else if (Start(slot))
-                Report(GuardEvent::PyxenStarted, slot.session);
+                Report(GuardEvent::PyxenStarted, slot);
         }
     }
     // One start a pass, after the takeovers that are due: a takeover waits for one
@@ -399,7 +571,8 @@ void GuardSwapAll(const SwapSettings& settings)
     swap.settings = settings;
     swap.took = 0;
     for (Guarded& slot : guarded) {
-        if (slot.state == SlotState::Free)
+        // The watch reads no settings.
+        if (slot.state == SlotState::Free || slot.kind == SlotKind::Watch)
             continue;
         // A successor of the swap given up was started with the settings before these;
         // it has not swept yet, so it ends and a new one follows.
@@ -411,8 +584,8 @@ void GuardSwapAll(const SwapSettings& settings)
         if (slot.state == SlotState::HeldBack) {
             slot.throttle.Reset();
             if (Start(slot)) {
-                Report(GuardEvent::PyxenStarted, slot.session);
-                ++swap.took;
+                Report(GuardEvent::PyxenStarted, slot);
+                swap.took += slot.kind == SlotKind::Session;
             }
         }
     }
@@ -420,11 +593,13 @@ void GuardSwapAll(const SwapSettings& settings)
 
 void GuardStop()
 {
-    for (Guarded& slot : guarded) {
-        if (slot.state == SlotState::Free)
-            continue;
-        bool ending = slot.state == SlotState::Running || slot.swapStep == SwapStep::Successor;
-        Forget(slot);
+    for (int at = 0; at < guardMaxSessions * slotsPerSession; at += slotsPerSession) {
+        bool ending = false;
+        for (int i = at; i < at + slotsPerSession; ++i)
+            ending = ending || guarded[i].state == SlotState::Running ||
+                     guarded[i].swapStep == SwapStep::Successor;
+        if (guarded[at].state != SlotState::Free)
+            ForgetSession(guarded[at]);
         if (ending)
             ReportStopping();
     }

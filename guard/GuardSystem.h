@@ -45,6 +45,23 @@ void SessionUserName(SessionId session, wchar_t* name, int size);
 // pyxen.exe and its settings. Returns 0 and the Windows error in error when it can't.
 ChildId StartPyxen(SessionId session, unsigned long& error);
 
+// --- The session's other desktops (desktops/) ---------------------------------
+// The service can't open another session's window station, so a watch inside the session,
+// pyxen-desktops.exe, looks at its desktops and reports them (desktops/DesktopReport.h).
+
+// Starts pyxen.exe as StartPyxen does, on the named desktop of the session's WinSta0.
+ChildId StartPyxenOn(SessionId session, const wchar_t* desktop, unsigned long& error);
+
+// Starts the session's desktop watch as a Pyxen is started (same account, a job of its
+// own), with the pipe its reports come by. PyxenEnded and EndPyxen serve it as they do
+// a Pyxen.
+ChildId StartDesktopWatch(SessionId session, unsigned long& error);
+
+// The watch's next report, whole, into report (size bytes, desktopReportSize at least):
+// its length, or 0 when none has come. It never waits; a report that has come wakes the
+// loop as a child's end does.
+int ReadDesktopReport(ChildId watch, char* report, int size);
+
 // True once the child has ended; its exit status is then in status.
 bool PyxenEnded(ChildId child, unsigned long& status);
 
@@ -142,6 +159,16 @@ enum class GuardEvent {
     SettingsUnreadable,  // the file not read, the files: edited settings refused
     SettingsKeptNoRule,  // the files, the guard's folder: no rule, enforced as last accepted
     SettingsPolicyRefused,  // the policy's key, the value, why, the source: none of it applied
+    // A Pyxen on another desktop of the session: the session's events, the desktop third.
+    DesktopPyxenStarted,      // session, user, desktop
+    DesktopPyxenRestarted,    // session, user, desktop, exit status
+    DesktopPyxenHeldBack,     // session, user, desktop, exit status, seconds held back
+    DesktopPyxenStartFailed,  // session, user, desktop, Windows error
+    DesktopSwapFailed,        // session, user, desktop, exit status, seconds until tried again
+    DesktopRefused,           // session, user, desktop: no Pyxen can run on it
+    InputSwitchedBack,        // session, user, desktop the input was taken back from
+    WatchStartFailed,         // session, user, Windows error: pyxen-desktops.exe
+    WatchHeldBack,            // session, user, exit status, seconds held back
 };
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.

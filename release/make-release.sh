@@ -42,7 +42,7 @@ stage=$out/$name
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$build/host/pyxen.exe" "$build/check/pyxen-check.exe" \
-    "$build/guard/pyxen-guard.exe" "$stage/"
+    "$build/guard/pyxen-guard.exe" "$build/guard/pyxen-desktops.exe" "$stage/"
 for file in pyxen.cfg games.txt; do
     WithCrLf "$repo/examples/$file" > "$stage/$file"
 done

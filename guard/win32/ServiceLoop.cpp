@@ -85,6 +85,7 @@ bool PrepareGuardLoop()
     InitializeCriticalSection(&changeLock);
     stopEvent = CreateEventW(NULL, TRUE, FALSE, NULL);
     changeEvent = CreateEventW(NULL, FALSE, FALSE, NULL);
+    HoldDesktopWatch();
     return stopEvent && changeEvent && ChildEndedEvent();
 }
 

@@ -21,6 +21,7 @@ struct Child {
     HANDLE process;
     HANDLE job;
     HANDLE wait;  // the thread pool's wait for its end, which sets childEnded
+    ChildPipe* pipe;  // the desktop watch's reports, or NULL
 };
 
 Child* AsChild(ChildId child) { return reinterpret_cast<Child*>(child); }
@@ -62,6 +63,8 @@ void Free(Child* child)
         CloseHandle(child->job);
     if (child->process)
         CloseHandle(child->process);
+    if (child->pipe)
+        FreeChildPipe(child->pipe);
     HeapFree(GetProcessHeap(), 0, child);
 }
 
@@ -213,34 +216,53 @@ void SessionUserName(SessionId session, wchar_t* name, int size)
 
 ChildId StartPyxen(SessionId session, unsigned long& error)
 {
+    return StartPyxenOn(session, L"default", error);
+}
+
+ChildId StartPyxenOn(SessionId session, const wchar_t* desktop, unsigned long& error)
+{
+    // The guard's own folder once it holds settings: nothing there can be held by a user.
+    wchar_t pyxenFolder[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, PyxenFolder(), -1, pyxenFolder, MAX_PATH))
+        lstrcpynW(pyxenFolder, GuardFolder(), MAX_PATH);
+    wchar_t program[MAX_PATH + 16];
+    lstrcpynW(program, pyxenFolder, MAX_PATH);
+    lstrcatW(program, L"\\pyxen.exe");
+    return StartInSession(session, program, NULL, pyxenFolder, desktop, NULL, error);
+}
+
+ChildId StartInSession(SessionId session, const wchar_t* program, const wchar_t* arguments,
+                       const wchar_t* folder, const wchar_t* desktop, ChildPipe* pipe,
+                       unsigned long& error)
+{
     DWORD failure = 0;
     HANDLE token = TokenFor(session, failure);
     if (!token) {
         error = failure;
         return 0;
     }
-    // The guard's own folder once it holds settings: nothing there can be held by a user.
-    wchar_t pyxenFolder[MAX_PATH];
-    if (!MultiByteToWideChar(CP_ACP, 0, PyxenFolder(), -1, pyxenFolder, MAX_PATH))
-        lstrcpynW(pyxenFolder, GuardFolder(), MAX_PATH);
-    wchar_t program[MAX_PATH + 16];
-    wchar_t commandLine[MAX_PATH + 16];
-    lstrcpynW(program, pyxenFolder, MAX_PATH);
-    lstrcatW(program, L"\\pyxen.exe");
+    wchar_t commandLine[2 * MAX_PATH + 16];
     lstrcpyW(commandLine, L"\"");
     lstrcatW(commandLine, program);
     lstrcatW(commandLine, L"\"");
+    if (arguments) {
+        lstrcatW(commandLine, L" ");
+        lstrcatW(commandLine, arguments);
+    }
 
-    wchar_t desktop[] = L"winsta0\\default";
+    // The session's interactive window station, on the desktop named.
+    wchar_t station[16 + 2 * MAX_PATH];
+    lstrcpyW(station, L"winsta0\\");
+    lstrcpynW(station + 8, desktop, 2 * MAX_PATH);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    startup.lpDesktop = desktop;
+    startup.lpDesktop = station;
     PROCESS_INFORMATION process = {};
     // Suspended until it is in its job, so that not even its first instruction runs
     // outside it.
     BOOL started = CreateProcessAsUserW(token, program, commandLine, NULL, NULL, FALSE,
                                         CREATE_SUSPENDED, NULL,
-                                        pyxenFolder, &startup, &process);
+                                        folder, &startup, &process);
     error = started ? 0 : GetLastError();
     CloseHandle(token);
     if (!started)
@@ -250,6 +272,7 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
     bool held = child != NULL;
     if (held) {
         child->process = process.hProcess;
+        child->pipe = pipe;
         child->job = NewJob();
         held = child->job && AssignProcessToJobObject(child->job, process.hProcess) &&
                RegisterWaitForSingleObject(&child->wait, process.hProcess, OnChildEnded,
@@ -260,10 +283,12 @@ ChildId StartPyxen(SessionId session, unsigned long& error)
         error = GetLastError();
         TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
-        if (child)
+        if (child) {
+            child->pipe = NULL;  // the caller's still
             Free(child);
-        else
+        } else {
             CloseHandle(process.hProcess);
+        }
         return 0;
     }
     ResumeThread(process.hThread);
@@ -290,6 +315,11 @@ void EndPyxen(ChildId child, GuardTime waitMs)
         WaitForSingleObject(process, static_cast<DWORD>(waitMs));
     }
     Free(AsChild(child));
+}
+
+ChildPipe* PipeOf(ChildId child)
+{
+    return AsChild(child)->pipe;
 }
 
 HANDLE ChildEndedEvent()

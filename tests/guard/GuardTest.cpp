@@ -472,3 +472,128 @@ TEST_F(GuardTest, StopEndsEveryPyxenAndIsReportedLast)
 }
 
 }  // namespace
+
+// The session's other desktops, as its watch reports them.
+class DesktopGuardTest : public GuardTest {
+protected:
+    static void Reported(SessionId session, const std::string& report)
+    {
+        ASSERT_TRUE(FakeWriteReport(session, report));
+        Wake();
+    }
+};
+
+TEST_F(DesktopGuardTest, ADesktopHasAPyxenWhileTheWatchNamesIt)
+{
+    ASSERT_NE(FakeWatchOf(2), 0u);
+    ASSERT_NE(FakeWatchOf(5), 0u);
+    Reported(2, "desktop Lab\ndesktop Two%0020words\nend\n");
+    EXPECT_EQ(FakeRunningOn(2, L"Lab"), 1);
+    EXPECT_EQ(FakeRunningOn(2, L"Two words"), 1);
+    EXPECT_EQ(FakeRunningOn(2, L"Default"), 1);
+    EXPECT_EQ(FakeRunningOn(5, L"Lab"), 0);
+    std::vector<std::wstring> started;
+    EXPECT_EQ(Entries(GuardEvent::DesktopPyxenStarted, &started), 2);
+    EXPECT_EQ(started, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"Two words"}));
+
+    ChildId kept = FakeChildren().back().id;
+    Reported(2, "desktop Two%0020words\ndesktop Lab\n");  // cut short: changes nothing
+    Reported(2, "desktop Two%0020words\nend\n");
+    EXPECT_EQ(FakeRunningOn(2, L"Lab"), 0);
+    EXPECT_TRUE(FakeFindChild(kept)->running);
+    EXPECT_EQ(FakeRunningIn(2), 2);
+
+    // Ending quickly holds back that desktop's Pyxen alone, with entries naming it.
+    for (int end = 0; end < 10 && FakeRunningOn(2, L"Two words"); ++end) {
+        FakeAdvance(1000);
+        FakeEndChild(FakeChildren().back().id, 4);
+        Wake();
+    }
+    std::vector<std::wstring> held;
+    EXPECT_EQ(Entries(GuardEvent::DesktopPyxenHeldBack, &held), 1);
+    EXPECT_EQ(held, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"Two words", L"4", L"120"}));
+    EXPECT_EQ(Entries(GuardEvent::PyxenHeldBack), 0);
+    RunService(firstHoldMs);
+    EXPECT_EQ(FakeRunningOn(2, L"Two words"), 1);
+
+    GuardLogoff(2);
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    EXPECT_EQ(FakeWatchOf(2), 0u);
+    EXPECT_EQ(FakeHeldWatches(), 1);
+    EXPECT_EQ(FakeHeldChildren(), 1);
+}
+
+TEST_F(DesktopGuardTest, RefusedDesktopsAndTheInputTakenBackAreReported)
+{
+    Reported(5, "shut No%000Aentry\nswitched No%000Aentry\nend\n");
+    std::vector<std::wstring> refused, switched;
+    EXPECT_EQ(Entries(GuardEvent::DesktopRefused, &refused), 1);
+    EXPECT_EQ(refused, (std::vector<std::wstring>{L"5", L"LAB\\pupil2", L"No\nentry"}));
+    EXPECT_EQ(Entries(GuardEvent::InputSwitchedBack, &switched), 1);
+    EXPECT_EQ(switched[2], L"No\nentry");
+    EXPECT_EQ(FakeRunningIn(5), 1);
+}
+
+TEST_F(DesktopGuardTest, TheWatchComesBackAsAPyxenDoesAndQuietly)
+{
+    Reported(2, "desktop Lab\nend\n");
+    size_t entries = FakeEvents().size();
+    FakeAdvance(5 * 60 * 1000);
+    FakeEndChild(FakeWatchOf(2), 9);
+    Wake();
+    ASSERT_NE(FakeWatchOf(2), 0u);
+    EXPECT_EQ(FakeEvents().size(), entries);
+    EXPECT_EQ(FakeRunningOn(2, L"Lab"), 1);  // until the new watch says otherwise
+    for (int end = 0; end < 10 && FakeWatchOf(2); ++end) {
+        FakeAdvance(1000);
+        FakeEndChild(FakeWatchOf(2), 9);
+        Wake();
+    }
+    EXPECT_EQ(Entries(GuardEvent::WatchHeldBack), 1);
+
+    FakeFailWatchStarts(5, 1314);
+    GuardLogoff(5);
+    GuardLogon(5);
+    std::vector<std::wstring> failed;
+    EXPECT_EQ(Entries(GuardEvent::WatchStartFailed, &failed), 1);
+    EXPECT_EQ(failed, (std::vector<std::wstring>{L"5", L"LAB\\pupil2", L"1314"}));
+    EXPECT_EQ(FakeRunningIn(5), 1);
+}
+
+TEST_F(DesktopGuardTest, TheHoursEndAndBeginTheDesktopsPyxens)
+{
+    Reported(2, "desktop Lab\nend\n");
+    GuardSetEnforcing(false);
+    EXPECT_EQ(FakeRunningIn(2), 0);
+    EXPECT_EQ(FakeWatchOf(2), 0u);
+    EXPECT_EQ(FakeHeldWatches(), 0);
+    GuardSetEnforcing(true);
+    Reported(2, "desktop Lab\nend\n");
+    EXPECT_EQ(FakeRunningOn(2, L"Lab"), 1);
+}
+
+TEST_F(DesktopGuardTest, ASwapReplacesTheDesktopsPyxensWithoutOverlapOnAnyDesktop)
+{
+    Reported(2, "desktop Lab\ndesktop Other\nend\n");
+    Reported(5, "desktop Lab\nend\n");
+    FakeSetLoadTime(5, 700);
+    std::vector<ChildId> old;
+    for (const FakeChild& child : FakeChildren())
+        old.push_back(child.id);
+    size_t watches = FakeWatches().size();
+    GuardSwapAll({2000, 3, L"pyxen.cfg"});
+    RunService(60 * 1000);
+    for (ChildId id : old)
+        EXPECT_TRUE(FakeFindChild(id)->endedByGuard);
+    EXPECT_EQ(FakeRunningIn(2), 3);
+    EXPECT_EQ(FakeRunningIn(5), 2);
+    EXPECT_EQ(FakeLongestOverlap(), 0u);
+    EXPECT_EQ(FakeWatches().size(), watches);  // the watch reads no settings
+    std::vector<std::wstring> applied;
+    EXPECT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 1);
+    EXPECT_EQ(applied[2], L"2");  // sessions, not Pyxens
+
+    GuardStop();
+    EXPECT_EQ(FakeHeldChildren() + FakeHeldWatches(), 0);
+    EXPECT_EQ(FakeStoppingReports(), 2);
+}

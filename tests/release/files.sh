@@ -43,6 +43,9 @@ expect_eq "the guard's recovery actions" "$(msiinfo export "$msi" MsiServiceConf
     tr -d '\r' | awk -F '\t' 'NR > 3 { print $2 "|" $3 "|" $4 "|" $7 "|" $8 "|" $9 }')|\
 $(Cell InstallExecuteSequence MsiConfigureServices 3)" \
     "PyxenGuard|5|86400|1[~]1[~]1|2000[~]2000[~]60000|GuardService|5850"
+# The desktop watch is installed with the guard, and only with it.
+expect_eq "the desktop watch" "$(Cell File DesktopsExeFile 2) $(Cell File DesktopsExeFile 3 | sed 's/.*|//')" \
+    "GuardService pyxen-desktops.exe"
 # The guard's event source: registered with the guard, its key deleted ("-") with it.
 expect_eq "the event source" "$(msiinfo export "$msi" Registry | tr -d '\r' |
     awk -F '\t' '$3 == "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Pyxen" {
@@ -94,7 +97,7 @@ cat "$WORK/refused.txt"
 unzip -q "$zipFile" -d "$WORK"
 top=$WORK/pyxen-$PYXEN_VERSION-$platform
 expect_eq "the zip's files" "$(LC_ALL=C ls "$top" | tr '\n' ' ')" \
-    "PolicyDefinitions games.txt pyxen-check.exe pyxen-guard.exe pyxen.cfg pyxen.exe readme-ja.txt readme.txt "
+    "PolicyDefinitions games.txt pyxen-check.exe pyxen-desktops.exe pyxen-guard.exe pyxen.cfg pyxen.exe readme-ja.txt readme.txt "
 expect_eq "the policy template" "$(cd "$top/PolicyDefinitions" && find . -type f | sort | tr '\n' ' ')" \
     "./en-US/pyxen-settings.adml ./en-US/pyxen.adml ./ja-JP/pyxen-settings.adml ./ja-JP/pyxen.adml ./pyxen-settings.admx ./pyxen.admx "
 cmp -s "$top/pyxen.exe" "$PYXEN_EXE" || fail "the zip's pyxen.exe is not the one built"

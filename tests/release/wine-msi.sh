@@ -60,7 +60,7 @@ printf 'Edited list\r\n' >> "$folder/games.txt"
 cp "$folder/pyxen.cfg" "$folder/games.txt" "$WORK/"
 msi_timed upgrade /i "$(winpath "$nextMsi")"
 expect_eq "upgraded to the guard: old version, new version, programs, shortcut" \
-    "$(msi_installed "$msi")|$(msi_installed "$nextMsi") $(Programs) $(Shortcut | wc -l)" "|$next 3 0"
+    "$(msi_installed "$msi")|$(msi_installed "$nextMsi") $(Programs) $(Shortcut | wc -l)" "|$next 4 0"
 for file in pyxen.cfg games.txt; do
     cmp -s "$folder/$file" "$WORK/$file" || fail "the upgrade did not keep the edited $file"
 done

@@ -27,7 +27,7 @@ wine_restart || fail "cannot restart Wine"
 
 msi_timed "x64 install over x86" /i "$(winpath x64.msi)"
 expect_eq "replaced: x86|x64 version, x64|x86 programs" "$(msi_installed x86.msi)|$(msi_installed \
-x64.msi) $(ls "$new"/*.exe | wc -l)|$(ls "$old"/*.exe 2>/dev/null | wc -l)" "|$PYXEN_VERSION 3|0"
+x64.msi) $(ls "$new"/*.exe | wc -l)|$(ls "$old"/*.exe 2>/dev/null | wc -l)" "|$PYXEN_VERSION 4|0"
 for file in pyxen.cfg games.txt lab.txt; do
     cmp -s "$new/$file" "$file" || fail "the edited $file was not taken along"
 done

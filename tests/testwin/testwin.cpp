@@ -11,6 +11,9 @@
 // it and captioned "Question" or the --caption TEXT (a program's name, as editors do),
 // that nobody answers: the request is handled to its end only if the box is closed.
 // --hidden N: window N is never shown. --tool N: window N is a tool window.
+// --desktop NAME: the windows are on a desktop of that name, which testwin creates in its
+// window station (or opens, if it exists) and holds until it ends, as a desktop-switching
+// program does; "desktop NAME" is reported once it exists.
 //
 // Report lines: "ready" once every window exists, "close N TITLE" for each WM_CLOSE
 // window N receives, "ask N" once its question is up, "answered N" once it is closed,
@@ -48,6 +51,7 @@ CRITICAL_SECTION reportLock;
 LONG openWindows;
 HANDLE allGone;
 const char* questionCaption = "Question";
+HDESK desktop;
 
 // One WriteFile per line on a handle opened for appending: the line reaches the file
 // whole and at once, so a script polling the file never sees half of it.
@@ -128,6 +132,11 @@ DWORD WINAPI WindowThread(LPVOID parameter)
     TestWindow* self = static_cast<TestWindow*>(parameter);
     // Cascaded so that every window is on screen and none hides all the others.
     int offset = (self->index % 20) * 24;
+    // A thread takes another desktop only before it has a window.
+    if (desktop && !SetThreadDesktop(desktop)) {
+        SetEvent(self->created);
+        return 1;
+    }
     self->window = CreateWindowExA(self->tool ? WS_EX_TOOLWINDOW : 0, windowClass, self->title,
                                    WS_OVERLAPPEDWINDOW | (self->hidden ? 0 : WS_VISIBLE),
                                    offset, offset, 320, 120, NULL, NULL,
@@ -152,7 +161,7 @@ int Usage(const char* problem)
     fprintf(stderr, "testwin: %s\n"
             "usage: testwin.exe [--report FILE] [--refuse N]... [--hang N]... "
             "[--slow N]... [--ask N]... [--hidden N]... [--tool N]... [--caption TEXT] "
-            "[--exit-after MS] [--] TITLE...\n", problem);
+            "[--desktop NAME] [--exit-after MS] [--] TITLE...\n", problem);
     return 2;
 }
 
@@ -194,6 +203,10 @@ int main(int argc, char** argv)
         long number;
         if (strcmp(option, "--report") == 0) {
             reportPath = value;
+        } else if (strcmp(option, "--desktop") == 0) {
+            desktop = CreateDesktopA(value, NULL, NULL, 0, GENERIC_ALL, NULL);
+            if (!desktop)
+                return Usage("cannot create the desktop");
         } else if (strcmp(option, "--caption") == 0) {
             questionCaption = value;
         } else if (strcmp(option, "--exit-after") == 0) {
@@ -227,6 +240,12 @@ int main(int argc, char** argv)
             return Usage("cannot open the report file");
     }
     InitializeCriticalSection(&reportLock);
+    if (desktop) {
+        char name[300];
+        DWORD needed = 0;
+        GetUserObjectInformationA(desktop, UOI_NAME, name, sizeof name, &needed);
+        Report("desktop%.0d %s\n", 0, name);  // no number: the index is 0, printed as none
+    }
     allGone = CreateEventA(NULL, TRUE, FALSE, NULL);
     openWindows = windowCount;
 

@@ -19,6 +19,9 @@
 //   probe.exe hold REPORT FILE...       opens every FILE for reading with no sharing, as
 //                                        a user may, writes "held N" (how many it holds)
 //                                        to REPORT and keeps them until REPORT is deleted
+//   probe.exe desktop-windows NAME     the top-level windows on the desktop NAME of the
+//                                        window station: one "window PID CLASS" line each
+//   probe.exe end-process PID            ends the process PID from outside
 //   probe.exe zone NAME                  reads the zone NAME as the enforcement hours do
 //                                        and converts every quarter hour of 2020-2030 to
 //                                        its local time, against Windows' own conversion:
@@ -354,11 +357,49 @@ int Hold(const char* report, int count, char** paths)
     return 0;
 }
 
+BOOL CALLBACK PrintWindow(HWND window, LPARAM)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char line[120];
+    snprintf(line, sizeof line, "window %lu %s\n", (unsigned long)process, className);
+    Print(line);
+    return TRUE;
+}
+
+int DesktopWindows(const char* name)
+{
+    HDESK desktop = OpenDesktopA(name, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+    if (!desktop) {
+        Print("desktop: none\n");
+        return 1;
+    }
+    EnumDesktopWindows(desktop, PrintWindow, 0);
+    CloseDesktop(desktop);
+    return 0;
+}
+
+int EndProcess(unsigned long id)
+{
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (!process) {
+        Print("process: none\n");
+        return 1;
+    }
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    Print("process: ended\n");
+    return 0;
+}
+
 int Usage()
 {
     fprintf(stderr, "usage: probe.exe box [--wait MS] [--ok] | host [--wait MS] | two-hosts [--wait MS] | close-host"
                     " | kill-host [--wait MS] | control SERVICE CODE | tick-host | close TITLE | first-close REPORT [--wait MS]"
-                    " | hold REPORT FILE... | zone NAME\n");
+                    " | hold REPORT FILE... | desktop-windows NAME | end-process PID | zone NAME\n");
     return 2;
 }
 
@@ -371,6 +412,10 @@ int main(int argc, char** argv)
     const char* command = argv[1];
     if (argc >= 4 && strcmp(command, "hold") == 0)
         return Hold(argv[2], argc - 3, argv + 3);
+    if (argc == 3 && strcmp(command, "end-process") == 0)
+        return EndProcess(strtoul(argv[2], NULL, 10));
+    if (argc == 3 && strcmp(command, "desktop-windows") == 0)
+        return DesktopWindows(argv[2]);
     if (argc == 3 && strcmp(command, "zone") == 0)
         return Zone(argv[2]);
     if (argc == 4 && strcmp(command, "control") == 0)
