@@ -279,6 +279,11 @@ TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
     FakeSetPolicy(PolicyHours::NotConfigured);
     RunFor(hoursPollMs);
     EXPECT_EQ(Running(), 0);
+    // Refused straight after the file: the entry names the policy, not the file.
+    FakeSetPolicy(PolicyHours::Lines, {"Mon 25:00-26:00"});
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Hours().back().event, GuardEvent::HoursRefused);
+    EXPECT_EQ(Hours().back().strings[0], L"HKLM\\SOFTWARE\\Policies\\Pyxen");
 }
 
 TEST_F(HoursWatchTest, HoursInAZoneThePCLacksAreRefusedUntilItHasIt)
