@@ -6,12 +6,6 @@ PolicyHours ReadHoursPolicy(HoursSchedule& schedule, HoursError& error)
 {
     static RegistryKey policy;
     static RegistryKey lines;
-    RegistryView view = RegistryView::Native;
-    ReadRegistryKey(view, PYXEN_POLICY_KEY, policy);
-    if (!FindValue(policy, "EnforcementHours")) {
-        view = RegistryView::Wow32;
-        ReadRegistryKey(view, PYXEN_POLICY_KEY, policy);
-    }
-    ReadRegistryKey(view, PYXEN_POLICY_KEY "\\Hours", lines);
+    ReadPolicyKeys("EnforcementHours", "Hours", policy, lines);
     return HoursFromValues(policy, lines, schedule, error);
 }

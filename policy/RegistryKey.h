@@ -49,6 +49,12 @@ struct RegistryKey {
 // can't be opened is not present and has none.
 void ReadRegistryKey(RegistryView view, const char* path, RegistryKey& key);
 
+// The product's policy key and its subkey, from the view that holds switchName: the
+// 64-bit one, or else the 32-bit one, where an MDM may have written it. Both keys come
+// from the same view, which is returned.
+RegistryView ReadPolicyKeys(const char* switchName, const char* subkey, RegistryKey& values,
+                            RegistryKey& lines);
+
 // What ReadRegistryKey and the fakes fill a key with.
 void ClearRegistryKey(RegistryKey& key, bool present);
 void AddTextValue(RegistryKey& key, const char* name, const uint16_t* text, int length);

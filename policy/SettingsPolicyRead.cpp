@@ -6,12 +6,6 @@ void ReadSettingsPolicy(SettingsPolicy& policy)
 {
     static RegistryKey values;
     static RegistryKey lines;
-    RegistryView view = RegistryView::Native;
-    ReadRegistryKey(view, PYXEN_POLICY_KEY, values);
-    if (!FindValue(values, "SettingsFromPolicy")) {
-        view = RegistryView::Wow32;
-        ReadRegistryKey(view, PYXEN_POLICY_KEY, values);
-    }
-    ReadRegistryKey(view, PYXEN_POLICY_KEY "\\Settings", lines);
+    RegistryView view = ReadPolicyKeys("SettingsFromPolicy", "Settings", values, lines);
     SettingsFromValues(values, lines, view, policy);
 }

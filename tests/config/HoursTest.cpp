@@ -15,6 +15,8 @@
 #include <map>
 #include <tuple>
 
+#include <sys/resource.h>
+
 namespace {
 
 const std::string hoursDirectory = PYXEN_HOURS_CASES;
@@ -59,6 +61,7 @@ const ReadRow readRows[] = {
     {"Sat-Mon 10:00-11:00\nFri 22:00-24:00\nTue 0:00-24:00", HoursFault::None, 0,
      "Mon 10:00-11:00; Tue 00:00-24:00; Fri 22:00-24:00; Sat 10:00-11:00; Sun 10:00-11:00"},
     {"Monday,friday 09:00-10:00", HoursFault::None, 0, "Mon 09:00-10:00; Fri 09:00-10:00"},
+    {"Mon - Tue , Thu 09:00-10:00", HoursFault::None, 0, "Mon 09:00-10:00; Tue 09:00-10:00; Thu 09:00-10:00"},
     {"Tue\t08:40 -\t12:30\r\nWed 08:40 - 12:30\nThu\r08:40-12:30", HoursFault::None, 0,
      "Tue 08:40-12:30; Wed 08:40-12:30; Thu 08:40-12:30"},
     {"月,水 18:00-20:00\n土曜日、日曜\u300010:00-11:00\n火～木 07:00～07:30", HoursFault::None, 0,
@@ -143,6 +146,23 @@ TEST_F(HoursFile, ReadsEachRowOrRefusesItAtItsLine)
     }
 }
 
+TEST_F(HoursFile, ClosesTheFileItRead)
+{
+    // The guard reads hours.cfg at every poll, for weeks: a file left open each time would
+    // run out of descriptors within a day.
+    std::ofstream("hours.cfg") << "Mon 08:40-12:30\n";
+    rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    rlimit low = limit;
+    low.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    int read = 0;
+    while (read < 100 && ReadHoursFile("hours.cfg", schedule, error) == HoursRead::Read)
+        ++read;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_EQ(read, 100);
+}
+
 TEST_F(HoursFile, ReadsEachFile)
 {
     for (const FileRow& row : fileRows) {
@@ -181,6 +201,7 @@ std::map<std::string, ZoneRules> Zones()
     // Biases are LONGs from the registry, whatever they hold: summed in 64 bits, and held
     // to a day from UTC, which no zone reaches (the farthest is UTC+14).
     zones["Feb 31"] = Zone(300, {2026, 11, 0, 1, 2, 0, 0, 0}, {2026, 2, 0, 31, 2, 0, 0, 0});
+    zones["December"] = Zone(-600, {0, 3, 0, 1, 3, 0, 0, 0}, {0, 12, 0, 1, 2, 0, 0, 0});
     zones["month 13"] = Zone(300, {0, 11, 0, 1, 2, 0, 0, 0}, {0, 13, 0, 2, 2, 0, 0, 0});
     zones["Line Islands"] = Zone(-840);
     zones["a day ahead, or more"] = Zone(INT32_MIN);
@@ -238,6 +259,8 @@ const ClockRow clockRows[] = {
     {"AUS Eastern", "Sun 03:00-04:00", "2026-10-03 16:00", true, "2026-10-03 17:00"},
     // A rule for one year on a day the month lacks (Feb 31): its last day.
     {"Feb 31", "Sat 03:00-04:00", "2026-02-28 07:00", true, "2026-02-28 08:00"},
+    // Daylight time from December: 10:30 standard time is 11:30.
+    {"December", "Tue 10:00-11:00", "2026-12-15 00:30", false, "2026-12-21 23:00"},
     // A damaged month: no daylight time at all.
     {"month 13", "Wed 12:00-13:00", "2026-07-01 17:30", true, "2026-07-01 18:00"},
     // A zone without year-specific rules has nothing new at the new year.

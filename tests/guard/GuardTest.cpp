@@ -119,7 +119,7 @@ TEST_F(GuardTest, OnlySessionsWithAUserGetAPyxen)
     EXPECT_EQ(FakeChildOf(5), kept);
     EXPECT_EQ(FakeHeldChildren(), 3);
 
-    std::vector<SessionId> many = Range(10, guardMaxSessions + 1);  // one beyond the limit
+    std::vector<SessionId> many = Range(10, guardMaxSessions + 2);  // two beyond the limit
     FakeSetSessions(many);
     GuardReconcile();
     std::vector<std::wstring> limit;
@@ -168,6 +168,9 @@ TEST_F(GuardTest, OnlyASystemThatListsNoSessionMeansTheConsole)
     FakeEndChild(FakeChildOf(1), 1);
     Wake();
     EXPECT_EQ(FakeRunningIn(1), 1);  // still the user's: started again
+
+    GuardLogon(7);  // no session listed: only the console's is the user's
+    EXPECT_EQ(FakeRunningIn(7), 0);
 
     FakeGuardReset();
     FakeSetConsoleSession(1);
@@ -396,6 +399,7 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     size_t tried = FakeChildren().size();
     RunService(3 * swapRetryMs);  // tried again each time, quietly
     EXPECT_EQ(FakeChildren().size(), tried + 3);
+    EXPECT_EQ(FakeHeldChildren(), 2);  // each that ended was let go
     std::vector<std::wstring> failed;
     EXPECT_EQ(Entries(GuardEvent::SwapFailed, &failed), 1);
     EXPECT_EQ(failed, (std::vector<std::wstring>{L"2", L"LAB\\pupil1", L"3", L"120"}));
@@ -406,6 +410,16 @@ TEST_F(GuardTest, AFailedSuccessorKeepsTheOldPyxenAndIsTriedAgainWithOneEntry)
     EXPECT_TRUE(FakeFindChild(old2)->endedByGuard);
     EXPECT_EQ(FakeRunningIn(2), 1);
     EXPECT_EQ(FakeLongestOverlap(), 0u);
+
+    // The next swap waits for every session again, the one that failed before too.
+    FakeEndAtStart(2, true, 3);
+    GuardSwapAll({2000, 4, L"pyxen.cfg"});
+    RunService(10 * 1000);
+    FakeEndAtStart(2, false);
+    GuardSwapAll({2000, 5, L"pyxen.cfg"});
+    RunService(10 * 1000);
+    ASSERT_EQ(Entries(GuardEvent::SettingsApplied, &applied), 3);
+    EXPECT_EQ(applied[0] + L" " + applied[2], L"5 2");
 }
 
 TEST_F(GuardTest, APyxenThatEndsDuringASwapNeedsNoSuccessorOrHandsOverAtOnce)

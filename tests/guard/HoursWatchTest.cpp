@@ -244,6 +244,23 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
               (Strings{policy, L"Tokyo Standard Time", L"Hawaiian Standard Time", L"Tokyo Standard Time"}));
     EXPECT_EQ(Hours()[4].strings,
               (Strings{policy, L"2", L"Hawaiian Standard Time %%2023"}));
+
+    // A zone the system gives no name is told as such.
+    FakeSetSystemZone("");
+    RunFor(hoursPollMs);
+    ASSERT_EQ(Hours().size(), 7u);
+    EXPECT_EQ(Hours()[6].strings[2], noZoneNameWord);
+}
+
+TEST_F(HoursWatchTest, HoursWithNoRangeTakeNoNoteOfTheSystemsZone)
+{
+    FakeSetSystemZone("Tokyo Standard Time");
+    Start("# always\n");
+    FakeSetSystemZone("Hawaiian Standard Time");
+    RunFor(2 * hoursPollMs);
+    ASSERT_EQ(Hours().size(), 1u);
+    EXPECT_EQ(Hours()[0].event, GuardEvent::HoursApplied);  // and none for the zone
+    EXPECT_EQ(Running(), 2);
 }
 
 TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
@@ -262,6 +279,11 @@ TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
     FakeSetPolicy(PolicyHours::NotConfigured);
     RunFor(hoursPollMs);
     EXPECT_EQ(Running(), 0);
+    // Refused straight after the file: the entry names the policy, not the file.
+    FakeSetPolicy(PolicyHours::Lines, {"Mon 25:00-26:00"});
+    RunFor(hoursPollMs);
+    EXPECT_EQ(Hours().back().event, GuardEvent::HoursRefused);
+    EXPECT_EQ(Hours().back().strings[0], L"HKLM\\SOFTWARE\\Policies\\Pyxen");
 }
 
 TEST_F(HoursWatchTest, HoursInAZoneThePCLacksAreRefusedUntilItHasIt)

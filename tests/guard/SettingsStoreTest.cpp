@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -24,6 +25,20 @@ TEST(SettingsStoreTest, AFolderThatCantBeMadeIsToldAndThePyxensReadTheInstallFol
     StoreText text;
     WriteStoreText(-1, 2000, text);
     EXPECT_FALSE(WriteSettingsStore(text));
+}
+
+TEST(SettingsStoreTest, AFolderWhoseFilesNamesDontFitIsNeverWritten)
+{
+    ScratchDirectory scratch;
+    FakeGuardReset();
+    // Room for the folder and its files' temporary names, not for the files' own.
+    std::string install = "install/" + std::string(237, 'a');
+    std::filesystem::create_directories(install);
+    OpenSettingsStore(install.c_str());
+    StoreText text;
+    WriteStoreText(-1, 2000, text);
+    EXPECT_FALSE(WriteSettingsStore(text));
+    EXPECT_STREQ(PyxenFolder(), install.c_str());
 }
 
 }  // namespace
