@@ -127,14 +127,7 @@ Saved() {
     cat "$1" > "$2"
     saved=$(date +%s%3N)
 }
-# Closed REPORT N WHAT: waits at most a minute for testwin window N to be closed.
-Closed() {
-    if wait_for_line "$1" "^gone $2\$" 60; then
-        echo "$3: $(( $(date +%s%3N) - saved )) ms from saving to the window closed"
-    else
-        fail "$3: the window was not closed within a minute"
-    fi
-}
+Closed() { closed_within_a_minute "$1" "$2" "$saved" "$3" save; }
 cfg=$folder/pyxen.cfg
 lab=$WINEPREFIX/drive_c/lab
 mkdir -p "$lab"

@@ -29,14 +29,7 @@ Outcome() {
 Written() {
     written=$(date +%s%3N)
 }
-# Closed REPORT N WHAT: waits at most a minute for testwin window N to be closed.
-Closed() {
-    if wait_for_line "$1" "^gone $2\$" 60; then
-        echo "$3: $(( $(date +%s%3N) - written )) ms from the registry write to the window closed"
-    else
-        fail "$3: the window was not closed within a minute"
-    fi
-}
+Closed() { closed_within_a_minute "$1" "$2" "$written" "$3" "registry write"; }
 expect_eq "the record of the guard's start: source, result" "$(Outcome Source) $(Outcome Result)" \
     "file applied"
 

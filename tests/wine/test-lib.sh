@@ -76,6 +76,17 @@ wait_for_line() {
     return 1
 }
 
+# closed_within_a_minute REPORT N SINCE WHAT FROM: waits at most a minute for testwin
+# window N to be closed, then prints WHAT and the ms since SINCE (date +%s%3N), the
+# moment of FROM.
+closed_within_a_minute() {
+    if wait_for_line "$1" "^gone $2\$" 60; then
+        echo "$4: $(( $(date +%s%3N) - $3 )) ms from the $5 to the window closed"
+    else
+        fail "$4: the window was not closed within a minute"
+    fi
+}
+
 # is_running PID: true while the background job PID has not ended (a job that ended
 # but was not waited for yet is a zombie, which kill -0 would still find).
 is_running() {
