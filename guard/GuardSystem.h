@@ -169,6 +169,7 @@ enum class GuardEvent {
     InputSwitchedBack,        // session, user, desktop the input was taken back from
     WatchStartFailed,         // session, user, Windows error: pyxen-desktops.exe
     WatchHeldBack,            // session, user, exit status, seconds held back
+    HoursBeganNoEnd,          // the hours' source: they began and nothing ends them
 };
 
 // The service is stopping and still ending Pyxens: the stop's progress is reported.

@@ -212,7 +212,11 @@ void Follow()
     bool first = reported < 0;
     reported = now;
     // Enforcing always from the start is how the guard has always begun: no entry.
-    if (!first || inForce.schedule.count > 0) {
+    if ((!first || inForce.schedule.count > 0) && state.enforcing &&
+        state.nextChange == noChange) {
+        const wchar_t* strings[] = {SourceText(inForce.source)};
+        ReportGuardEvent(GuardEvent::HoursBeganNoEnd, strings, 1);
+    } else if (!first || inForce.schedule.count > 0) {
         wchar_t when[48];
         LocalText(state.nextChange, when, 48);
         ReportHours(state.enforcing ? GuardEvent::HoursBegan : GuardEvent::HoursEnded, when,

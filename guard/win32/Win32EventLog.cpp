@@ -48,6 +48,7 @@ const EventEntry entries[] = {
     {MSG_INPUT_SWITCHED_BACK, EVENTLOG_WARNING_TYPE, -1},
     {MSG_WATCH_START_FAILED, EVENTLOG_ERROR_TYPE, 2},
     {MSG_WATCH_HELD_BACK, EVENTLOG_WARNING_TYPE, -1},
+    {MSG_HOURS_BEGAN_NO_END, EVENTLOG_INFORMATION_TYPE, -1},
 };
 
 // Opened at the first entry and kept for the life of the service; Windows closes it

@@ -252,6 +252,15 @@ TEST_F(HoursWatchTest, HoursNamingNoZoneKeepTheSystemsZoneAsItWasWhenApplied)
     EXPECT_EQ(Hours()[6].strings[2], noZoneNameWord);
 }
 
+TEST_F(HoursWatchTest, HoursThatNeverEndSaySoInAnEntryOfTheirOwn)
+{
+    Start("Mon-Sun 00:00-24:00\n");
+    EXPECT_EQ(Running(), 2);
+    ASSERT_EQ(Hours().size(), 2u);  // applied, began
+    EXPECT_EQ(Hours()[1].event, GuardEvent::HoursBeganNoEnd);
+    EXPECT_EQ(Hours()[1].strings, Strings{L"hours.cfg"});
+}
+
 TEST_F(HoursWatchTest, HoursWithNoRangeTakeNoNoteOfTheSystemsZone)
 {
     FakeSetSystemZone("Tokyo Standard Time");
@@ -270,7 +279,7 @@ TEST_F(HoursWatchTest, ThePolicyIsNoticedWithinAMinuteAndReplacesTheFile)
     FakeSetPolicy(PolicyHours::Always);
     RunFor(hoursPollMs);
     EXPECT_EQ(Running(), 2);
-    EXPECT_EQ(Hours().back().event, GuardEvent::HoursBegan);
+    EXPECT_EQ(Hours().back().event, GuardEvent::HoursBeganNoEnd);
     FakeSetPolicy(PolicyHours::Lines, {"Mon 00:00-24:00", "Mon 24:00-01:00  # 24:00 only ends a range"});
     RunFor(hoursPollMs);
     EXPECT_EQ(Hours().back().event, GuardEvent::HoursRefused);

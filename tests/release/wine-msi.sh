@@ -242,10 +242,10 @@ cp "$cfg" "$lab/list.txt" "$WORK/"
 wine "$PROBE_EXE" host > /dev/null && fail "a Pyxen runs on after the guard stopped"
 expect_eq "entries: guard started (and again while held), Pyxen started (at the starts and \
 when the hours began), restarted, edit refused, settings applied (not for the swap the \
-stop cut short), hours applied, ended, began, refused, guard stopped" \
+stop cut short), hours applied, ended, began (all day: with no end), refused, guard stopped" \
     "$(Entries 0x40000001) $(Entries 0x4000000a) $(Entries 0x4000000b) $(Entries 0x80000015) \
 $(Entries 0x40000014) $(Entries 0x40000020) $(Entries 0x4000001f) $(Entries 0x4000001e) \
-$(Entries 0x80000021) $(Entries 0x40000002)" "2 4 2 1 3 4 2 2 1 2"
+$(Entries 0x40000024) $(Entries 0x80000021) $(Entries 0x40000002)" "2 4 2 1 3 4 2 0 2 1 2"
 
 msi_timed uninstall /x "$(winpath "$nextMsi")"
 expect_eq "uninstalled: version, programs, shortcut, service" \
