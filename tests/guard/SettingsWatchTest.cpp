@@ -84,6 +84,16 @@ TEST_F(SettingsWatchTest, AnEditIsReadOnceItHasSettledAndReportedOnce)
     Write("pyxen.cfg", "Solitaire\r\nPaint\r\nChest\r\nREAD games.txt\r\n");
     SettingsFolderChanged();
     EXPECT_EQ(RunFor(settingsQuietMs), V{SettingsVerdict::Applied});
+
+    // An interval set, then taken out again: back to the default, as a Pyxen starts.
+    Write("pyxen.cfg", "INTER=2000\r\nSolitaire\r\nREAD games.txt\r\n");
+    SettingsFolderChanged();
+    EXPECT_EQ(RunFor(settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(interval, 2000);
+    Write("pyxen.cfg", "Solitaire\r\nREAD games.txt\r\n");
+    SettingsFolderChanged();
+    EXPECT_EQ(RunFor(settingsQuietMs), V{SettingsVerdict::Applied});
+    EXPECT_EQ(interval, defaultInterval);
 }
 
 TEST_F(SettingsWatchTest, AListOnAShareIsPolledAndItsAbsenceIsNoChange)
