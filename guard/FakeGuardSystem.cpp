@@ -152,6 +152,26 @@ void DeleteValue(RegistryView view, const std::string& key, const std::string& n
             values.erase(values.begin() + static_cast<long>(i));
 }
 
+// The last started of those running in the session, 0 when none: of the Pyxens or of
+// the desktop watches.
+ChildId LatestRunning(const std::vector<FakeChild>& list, SessionId session)
+{
+    ChildId latest = 0;
+    for (const FakeChild& child : list)
+        if (child.session == session && child.running)
+            latest = child.id;
+    return latest;
+}
+
+// Those whose handle, job and wait the guard still holds.
+int StillHeld(const std::vector<FakeChild>& list)
+{
+    int held = 0;
+    for (const FakeChild& child : list)
+        held += !child.freed;
+    return held;
+}
+
 }  // namespace
 
 void FakeSetRegistryText(RegistryView view, const std::string& key, const std::string& name,
@@ -239,14 +259,7 @@ void FakeEndChild(ChildId child, unsigned long status)
 const std::vector<FakeChild>& FakeChildren() { return children; }
 const FakeChild* FakeFindChild(ChildId child) { return Find(child); }
 
-ChildId FakeChildOf(SessionId session)
-{
-    ChildId latest = 0;
-    for (const FakeChild& child : children)
-        if (child.session == session && child.running)
-            latest = child.id;
-    return latest;
-}
+ChildId FakeChildOf(SessionId session) { return LatestRunning(children, session); }
 
 int FakeRunningIn(SessionId session)
 {
@@ -256,13 +269,7 @@ int FakeRunningIn(SessionId session)
     return running;
 }
 
-int FakeHeldChildren()
-{
-    int held = 0;
-    for (const FakeChild& child : children)
-        held += !child.freed;
-    return held;
-}
+int FakeHeldChildren() { return StillHeld(children); }
 
 void FakeSetStamp(const std::string& path, FileStamp stamp) { stamps[path] = stamp; }
 
@@ -444,22 +451,9 @@ int ReadDesktopReport(ChildId watch, char* report, int size)
 
 const std::vector<FakeChild>& FakeWatches() { return watches; }
 
-ChildId FakeWatchOf(SessionId session)
-{
-    ChildId latest = 0;
-    for (const FakeChild& watch : watches)
-        if (watch.session == session && watch.running)
-            latest = watch.id;
-    return latest;
-}
+ChildId FakeWatchOf(SessionId session) { return LatestRunning(watches, session); }
 
-int FakeHeldWatches()
-{
-    int held = 0;
-    for (const FakeChild& watch : watches)
-        held += !watch.freed;
-    return held;
-}
+int FakeHeldWatches() { return StillHeld(watches); }
 
 bool FakeWriteReport(SessionId session, const std::string& report)
 {
